@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and `make run` need on Debian 12, and nothing that is there already.
+set -u
+need=()
+command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686)
+command -v cmake >/dev/null || need+=(cmake)
+command -v make >/dev/null || need+=(make)
+command -v wine >/dev/null || need+=(wine wine32:i386 wine64)
+[ -x /usr/lib/wine/wine ] || [ -x /usr/lib/i386-linux-gnu/wine/wine ] || dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xauth >/dev/null || need+=(xauth)
+command -v xwd >/dev/null || need+=(x11-apps)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# /usr/local/bin/convert may be a stand-in; the real one comes with imagemagick.
+[ -x /usr/bin/convert ] || need+=(imagemagick)
+[ ${#need[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; else SUDO=; fi
+echo "Installing: ${need[*]}"
+$SUDO dpkg --add-architecture i386
+# An i386 index can be missing while a mirror syncs: try again, and go on when the install works.
+for i in 1 2 3; do $SUDO apt-get update && break; sleep 5; done
+for i in 1 2 3; do
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${need[@]}" && exit 0
+  sleep 5; $SUDO apt-get update
+done
+echo "Could not install: ${need[*]}" >&2
+exit 1

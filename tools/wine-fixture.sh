@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# start BUILD: a fresh Wine prefix in BUILD, one persistent wineserver, and Xvfb when there is no display.
+# stop BUILD: ends what start began.
+set -u
+cmd=$1; B=$2
+export WINEPREFIX="$B/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A kernel without 32-bit support cannot start Wine's 32-bit loader; the 64-bit one then does everything.
+WINE=wine
+if [ -x /usr/lib/wine/wine64 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then WINE=/usr/lib/wine/wine64; fi
+case "$cmd" in
+start)
+  wineserver -k >/dev/null 2>&1
+  rm -rf "$WINEPREFIX" "$B/wine-display"
+  if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 90 140); do
+      [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+      Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      echo $! > "$B/xvfb.pid"
+      for i in $(seq 1 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+      if [ -e /tmp/.X11-unix/X$n ]; then echo ":$n" > "$B/wine-display"; break; fi
+    done
+    [ -f "$B/wine-display" ] || { echo "could not start Xvfb" >&2; exit 1; }
+    export DISPLAY=$(cat "$B/wine-display")
+  fi
+  wineserver -p
+  $WINE wineboot -i >/dev/null 2>&1
+  # Without a window manager Wine draws the title bar and the frame itself.
+  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  echo "Wine prefix ready in $WINEPREFIX (display ${DISPLAY})"
+  ;;
+stop)
+  wineserver -k >/dev/null 2>&1
+  if [ -f "$B/xvfb.pid" ]; then kill "$(cat "$B/xvfb.pid")" 2>/dev/null; rm -f "$B/xvfb.pid" "$B/wine-display"; fi
+  echo "Wine stopped"
+  ;;
+esac
+exit 0
