@@ -3,6 +3,8 @@
 set -u
 need=()
 command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686)
+# The tests also build for 64-bit Windows, for machines whose kernel cannot run 32-bit code.
+command -v x86_64-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-x86-64)
 command -v cmake >/dev/null || need+=(cmake)
 command -v make >/dev/null || need+=(make)
 command -v wine >/dev/null || need+=(wine wine32:i386 wine64)
