@@ -1,43 +1,343 @@
 #include "app/NetvetterDlg.h"
+#include "app/AboutDlg.h"
+#include "app/GridCommandCell.h"
+#include "app/OsName.h"
 #include "app/ProductIdentity.h"
+#include "app/SupportSite.h"
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CNetvetterDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
 END_MESSAGE_MAP()
 
-// Until the grid control registers its own class, the template's grid controls need one to exist.
-static void EnsureGridClass()
+namespace {
+const COLORREF kHeadingBack = RGB(150, 255, 150);
+const COLORREF kLabelText = RGB(0, 0, 192);
+const UINT kHeadingFormat = DT_CENTER | DT_WORDBREAK;
+const UINT kRowFormat = DT_WORDBREAK;
+const int kResultWidths[5] = {240, 90, 80, 110, 100};
+const UINT kHeadings[5] = {IDS_HEAD_ADAPTER, IDS_HEAD_OS, IDS_HEAD_DRIVER, IDS_HEAD_STATUS, IDS_HEAD_RESOLUTION};
+
+CString ResourceText(UINT id)
 {
-    WNDCLASSW wc = {};
-    if (::GetClassInfoW(AfxGetInstanceHandle(), L"MFCGridCtrl", &wc)) return;
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = AfxGetInstanceHandle();
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_3DFACE + 1);
-    wc.lpszClassName = L"MFCGridCtrl";
-    ::RegisterClassW(&wc);
+    CString s;
+    s.LoadString(id);
+    return s;
 }
 
-CNetvetterDlg::CNetvetterDlg(CWnd* pParent) : CDialog(IDD_NETVETTER_DIALOG, pParent)
+HICON LoadProgramIcon(UINT id)
 {
-    EnsureGridClass();
-    m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME)
-                          : ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    return AfxGetApp() ? AfxGetApp()->LoadIcon(id) : ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id));
+}
 }
 
-CNetvetterDlg::~CNetvetterDlg() {}
+CNetvetterDlg::CNetvetterDlg(CWnd* pParent) : CNetvetterDlg(m_realProbes, pParent) {}
+
+CNetvetterDlg::CNetvetterDlg(IProbes& probes, CWnd* pParent)
+    : CDialog(IDD_NETVETTER_DIALOG, pParent), m_gridHeader(0, 0, 0, 0), m_gridResult(0, 0, 0, 0),
+      m_pStatusImages(nullptr), m_probes(probes), m_check(probes, AdapterList)
+{
+    m_hIcon = LoadProgramIcon(IDR_MAINFRAME);
+    memset(&m_lfTable, 0, sizeof m_lfTable);
+}
+
+CNetvetterDlg::~CNetvetterDlg()
+{
+    for (INT_PTR i = 0; i < AdapterList.GetSize(); ++i)
+        delete static_cast<CAdapterRecord*>(AdapterList[i]);
+    AdapterList.RemoveAll();
+    if (m_pStatusImages) {
+        delete m_pStatusImages;
+        m_pStatusImages = nullptr;
+    }
+}
 
 void CNetvetterDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_GRID_HEADER, m_gridHeader);
+    DDX_Control(pDX, IDC_GRID_RESULT, m_gridResult);
+    DDX_Control(pDX, IDC_SUMMARY, m_staticSummary);
 }
+
+int CNetvetterDlg::RunCheck() { return m_check.RunCheck(); }
 
 BOOL CNetvetterDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    AddAboutMenuEntry();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     SetWindowText(LoadProductTitle());
+
+    // Without a readable list file the user has seen why; the tables stay empty.
+    if (!RunCheck()) return FALSE;
+
+    BuildTableFont();
+    SetUpHeaderTable();
+    FillOsRow();
+
+    CRect rcResult;
+    m_gridResult.GetWindowRect(&rcResult);
+    int heightBeforeRows = rcResult.Height();
+
+    m_pStatusImages = new CImageList;
+    m_pStatusImages->Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 0);
+    // Exactly the 16-pixel images of the icons, not a large image shrunk again.
+    for (UINT id : {IDI_STATUS_BAD, IDI_STATUS_OK}) {
+        HICON h = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0);
+        m_pStatusImages->Add(h);
+        if (h) ::DestroyIcon(h);
+    }
+
+    SetUpResultTable();
+    FillResultTable();
+    SetRowHeights(heightBeforeRows);
     return TRUE;
 }
+
+void CNetvetterDlg::AddAboutMenuEntry()
+{
+    CMenu* pSysMenu = GetSystemMenu(FALSE);
+    if (!pSysMenu) return;
+    CString about = ResourceText(IDS_ABOUTBOX);
+    if (about.IsEmpty()) return;
+    pSysMenu->AppendMenu(MF_SEPARATOR);
+    pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
+}
+
+void CNetvetterDlg::BuildTableFont()
+{
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), &m_lfTable);
+    m_lfTable.lfHeight = 12;
+    m_lfTable.lfWeight = 580;
+    m_lfTable.lfEscapement = 0;
+    m_lfTable.lfItalic = FALSE;
+    m_lfTable.lfUnderline = FALSE;
+    m_lfTable.lfStrikeOut = FALSE;
+}
+
+void CNetvetterDlg::SetUpHeaderTable()
+{
+    CGridCtrl& g = m_gridHeader;
+    g.SetRowCount(1);
+    g.SetEditable(FALSE);
+    g.SetListMode(TRUE);
+    g.SetRowResize(TRUE);
+    g.SetSingleRowSelection(TRUE);
+    g.SetColumnResize(FALSE);
+    g.SetFixedRowSelection(FALSE);
+    g.EnableSelection(FALSE);
+    g.SetColumnCount(2);
+    g.SetColumnWidth(0, 240);
+    g.ExpandLastColumn();
+    g.ExpandRowsToFit(TRUE);
+}
+
+void CNetvetterDlg::FillOsRow()
+{
+    OsFacts facts = {};
+    DWORD kernel = m_check.GetSystemVersion();
+    facts.kernelMajor = HIWORD(kernel);
+    facts.kernelMinor = LOWORD(kernel);
+    OSVERSIONINFOW vi = {};
+    vi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    if (m_probes.GetVersionExW(&vi)) {
+        facts.reportedMajor = vi.dwMajorVersion;
+        facts.reportedMinor = vi.dwMinorVersion;
+        vi.szCSDVersion[127] = 0;
+        facts.servicePack = vi.szCSDVersion;
+    }
+    BOOL wow64 = FALSE;
+    if (auto isWow64 = m_probes.GetIsWow64Process())
+        if (!isWow64(m_probes.GetCurrentProcess(), &wow64)) wow64 = FALSE;
+    facts.wow64 = wow64;
+
+    m_gridHeader.SetItemFont(0, 0, &m_lfTable);
+    m_gridHeader.SetItemFont(0, 1, &m_lfTable);
+    m_gridHeader.SetItemText(0, 0, ResourceText(IDS_OPERATING_SYSTEM));
+    m_gridHeader.SetItemText(0, 1, OsDisplayName(facts));
+    m_gridHeader.SetItemTextColor(0, 0, kLabelText);
+}
+
+void CNetvetterDlg::SetUpResultTable()
+{
+    CGridCtrl& g = m_gridResult;
+    g.SetImageList(m_pStatusImages);
+    g.SetEditable(FALSE);
+    g.SetListMode(TRUE);
+    g.SetRowResize(TRUE);
+    g.SetSingleRowSelection(TRUE);
+    g.SetColumnResize(FALSE);
+    g.SetFixedRowCount(1);
+    g.SetFixedRowSelection(FALSE);
+    g.EnableSelection(FALSE);
+    g.SetRowCount(1);
+    g.SetColumnCount(0);
+    g.SetColumnCount(5);
+    for (int c = 0; c < 5; ++c) g.SetColumnWidth(c, kResultWidths[c]);
+    g.EnableTitleTips(FALSE);
+    g.ExpandLastColumn();
+
+    for (int c = 0; c < 5; ++c) {
+        g.SetItemFormat(0, c, kHeadingFormat);
+        g.SetItemBackColor(0, c, kHeadingBack);
+    }
+    for (int c = 0; c < 5; ++c) g.SetItemText(0, c, ResourceText(kHeadings[c]));
+    for (int c = 0; c < 5; ++c) g.SetItemFont(0, c, &m_lfTable);
+}
+
+void CNetvetterDlg::FillResultTable()
+{
+    CGridCtrl& g = m_gridResult;
+    INT_PTR count = AdapterList.GetSize();
+    for (short i = 0; i < count; ++i) {
+        CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
+        if (!r) continue;
+        int row = g.InsertRow(L"", -1);
+        g.SetItemData(row, 0, (LPARAM)r);
+        for (int c = 0; c < 5; ++c) g.SetItemFormat(row, c, kRowFormat);
+        g.SetItemText(row, 0, r->Description);
+        g.SetItemText(row, 1, ResourceText(r->OsCompatible == 0 ? IDS_OS_NOT_SUPPORTED
+                                           : r->OsCompatible == 1 ? IDS_OS_SUPPORTED : IDS_OS_NA));
+        CString version;
+        version.Format(L"%d.%d.%d.%d", (unsigned)(WORD)r->DriverVersion[0], (unsigned)(WORD)r->DriverVersion[1],
+                       (unsigned)(WORD)r->DriverVersion[2], (unsigned)(WORD)r->DriverVersion[3]);
+        g.SetItemText(row, 2, version);
+        for (int c = 0; c < 5; ++c) g.SetItemFont(row, c, &m_lfTable);
+        if (!r->Supported) r->DriverVersionText = ResourceText(IDS_STATUS_NOT_SUPPORTED);
+        else if (!r->OsCompatible) r->DriverVersionText = ResourceText(IDS_STATUS_NOT_SUPPORTED) + ResourceText(IDS_ON_THIS_OS);
+        g.SetItemText(row, 3, r->DriverVersionText);
+        g.SetItemImage(row, 3, (r->DriverVersionOk && r->Supported && r->OsCompatible) ? 1 : 0);
+        g.SetItemTextColor(row, 0, kLabelText);
+        SetResolution(r, (short)row);
+    }
+    FitResultTable();
+}
+
+void CNetvetterDlg::SetResolution(CAdapterRecord* r, short nRow)
+{
+    const int col = 4;
+    if (!r->Supported || !r->OsCompatible) {
+        m_gridResult.SetCellType(nRow, col, RUNTIME_CLASS(CGridCommandCell));
+        if (auto* cell = static_cast<CGridCommandCell*>(m_gridResult.GetCell(nRow, col))) {
+            r->ResolutionText = ResourceText(IDS_CMD_LIST);
+            cell->SetText(r->ResolutionText);
+            cell->SetCommand(NV_URL_SUPPORTED_ADAPTERS);
+        }
+    } else if (!r->DriverVersionOk) {
+        m_gridResult.SetCellType(nRow, col, RUNTIME_CLASS(CGridCommandCell));
+        auto* cell = static_cast<CGridCommandCell*>(m_gridResult.GetCell(nRow, col));
+        if (!cell) return;
+        if (r->AdapterKind != KindUsb) {
+            r->ResolutionText = ResourceText(IDS_CMD_3945);
+            cell->SetText(r->ResolutionText);
+            cell->SetCommand(NV_URL_DRIVER_DOCUMENTS);
+        } else {
+            cell->SetOwner(this, nRow);
+            r->ResolutionText = ResourceText(IDS_CMD_USB);
+            cell->SetText(r->ResolutionText);
+        }
+    }
+}
+
+void CNetvetterDlg::ShowSummary()
+{
+    if (AdapterList.GetSize() == 0) {
+        m_staticSummary.SetWindowText(ResourceText(IDS_NO_ADAPTER));
+        return;
+    }
+    for (INT_PTR i = 0; i < AdapterList.GetSize(); ++i) {
+        CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
+        if (r && !(r->Supported && r->DriverVersionOk && r->OsCompatible == 1)) return;
+    }
+    m_staticSummary.SetWindowText(ResourceText(IDS_CONGRATULATIONS));
+}
+
+void CNetvetterDlg::FitResultTable()
+{
+    m_gridResult.ExpandRowsToFit(TRUE);
+    m_gridResult.ExpandColumnsToFit(TRUE);
+    ShowSummary();
+    for (INT_PTR i = 0; i < AdapterList.GetSize(); ++i) {
+        CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
+        if (r && !r->ResolutionText.IsEmpty()) {
+            m_gridResult.SetFocus();
+            return;
+        }
+    }
+
+    // No row needs a resolution: hide that column and narrow the window to the rest.
+    CRect rc;
+    m_gridResult.GetClientRect(&rc);
+    int w4 = m_gridResult.GetColumnWidth(4);
+    m_gridResult.SetColumnWidth(4, 0);
+    CRect rcWnd;
+    m_gridResult.GetWindowRect(&rcWnd);
+    ScreenToClient(&rcWnd);
+    // The table stays directly below the header table, where the template puts it.
+    m_gridResult.SetWindowPos(&CWnd::wndTop, 0, rcWnd.top, rc.Width() - w4 + 5, rc.Height() + 5, SWP_SHOWWINDOW);
+
+    int s = m_gridResult.GetColumnWidth(1) + m_gridResult.GetColumnWidth(2) + m_gridResult.GetColumnWidth(3);
+    m_gridHeader.SetColumnWidth(1, s);
+    CRect rcHead;
+    m_gridHeader.GetClientRect(&rcHead);
+    m_gridHeader.SetRowHeight(0, rcHead.Height());
+    m_gridHeader.SetWindowPos(&CWnd::wndTop, rcHead.left, rcHead.top, m_gridHeader.GetColumnWidth(0) + s + 5,
+                              rcHead.Height() + 5, SWP_SHOWWINDOW);
+
+    CRect rcTable, rcDlg;
+    m_gridResult.GetClientRect(&rcTable);
+    GetWindowRect(&rcDlg);
+    MoveWindow(rcDlg.left, rcDlg.top, rcTable.Width() + 9, rcDlg.Height(), TRUE);
+
+    if (CWnd* close = GetDlgItem(IDOK)) {
+        CRect rcButton;
+        close->GetWindowRect(&rcButton);
+        ScreenToClient(&rcButton);
+        GetWindowRect(&rcDlg);
+        int left = rcDlg.Width() / 2 - rcButton.Width() / 2;
+        close->SetWindowPos(nullptr, left, rcButton.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    m_gridResult.SetFocus();
+}
+
+void CNetvetterDlg::SetRowHeights(int heightBeforeRows)
+{
+    int n = (int)AdapterList.GetSize();
+    int perRow = (int)((double)heightBeforeRows / (n + 1));
+    if (perRow >= 45) return;
+    m_gridResult.SetRowHeight(0, 40);
+    for (int row = 1; row <= n; ++row) m_gridResult.SetRowHeight(row, 45);
+}
+
+void CNetvetterDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+    } else {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+void CNetvetterDlg::OnPaint()
+{
+    if (IsIconic()) {
+        CPaintDC dc(this);
+        SendMessage(WM_ICONERASEBKGND, (WPARAM)dc.GetSafeHdc(), 0);
+        int cxIcon = ::GetSystemMetrics(SM_CXICON);
+        int cyIcon = ::GetSystemMetrics(SM_CYICON);
+        CRect rect;
+        GetClientRect(&rect);
+        int x = (rect.Width() - cxIcon + 1) / 2;
+        int y = (rect.Height() - cyIcon + 1) / 2;
+        dc.DrawIcon(x, y, m_hIcon);
+    } else {
+        CDialog::OnPaint();
+    }
+}
+
+HCURSOR CNetvetterDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }

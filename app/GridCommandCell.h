@@ -1,0 +1,30 @@
+// A result-table cell whose text is a command: drawn in the link colour, a hand cursor over the text,
+// and a click opens a support page or starts the USB driver installer.
+#pragma once
+#include "gridcells/GridCell.h"
+
+class CDialog;
+
+class CGridCommandCell : public CGridCell {
+    DECLARE_DYNCREATE(CGridCommandCell)
+public:
+    CGridCommandCell();
+    ~CGridCommandCell() override;
+
+    BOOL Draw(CDC* pDC, int nRow, int nCol, CRect rect, BOOL bEraseBkgnd = TRUE) override;
+    BOOL Edit(int nRow, int nCol, CRect rect, CPoint point, UINT nID, UINT nChar) override;
+    void OnLButtonUp(CPoint PointCellRelative) override;
+    BOOL OnSetCursor() override;
+
+    void SetCommand(CString strCommand) { m_strCommand = strCommand; }
+    void SetOwner(CDialog* pOwnerDlg, short nOwnerRow) { m_pOwnerDlg = pOwnerDlg; m_nOwnerRow = nOwnerRow; }
+    static BOOL IsCommandText(const CString& text);
+    // point is relative to the cell's top-left corner; its x is made grid-relative in place.
+    BOOL HitCommandText(CPoint& point, CString& text);
+
+    COLORREF m_crLink;
+    CRect m_rcCell;
+    CString m_strCommand;
+    CDialog* m_pOwnerDlg;
+    short m_nOwnerRow;
+};
