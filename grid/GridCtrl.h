@@ -232,6 +232,11 @@ public:
     // Painting (GridCtrlPaint.cpp).
     void EraseBkgnd(CDC* pDC);
 
+    // Geometry without a window: a stand-in client area (the area without scroll bars; shown bars
+    // take their room out of it as in a window) and scroll positions kept here instead of in scroll
+    // bars. Null goes back to the window. For tests of the arithmetic.
+    void SetGeometryOverride(const RECT* pClient);
+
     // Selection and input (GridCtrlInput.cpp).
     void SelectAllCells();
     void SelectRows(CCellID currentCell, BOOL bForceRedraw = FALSE, BOOL bSelectCells = TRUE);
@@ -299,6 +304,14 @@ protected:
     BOOL SubclassSetup();
     // Forgets the cached top-left non-fixed cell.
     void ForgetTopLeft() { m_idTopLeftCell.row = -1; m_idTopLeftCell.col = -1; }
+    // Geometry's view of the window (GridCtrlGeometry.cpp, GridCtrlPaint.cpp).
+    BOOL HasGeometry() const;
+    void GetGridClientRect(LPRECT pRect) const;
+    void SendScroll(UINT nMessage, UINT nSBCode);
+    void SetBarInfo(int nBar, SCROLLINFO* pInfo);
+    void InvalidateScrollArea(const CRect& rect);
+    void DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int maxRow, int top, int minCol, int maxCol,
+                       int left, BOOL bClipTest);
     GRID_ROW* GetRowArray(int nRow) const
     { return (nRow >= 0 && nRow < (int)m_RowData.GetSize()) ? (GRID_ROW*)m_RowData.GetAt(nRow) : nullptr; }
 
@@ -367,4 +380,10 @@ public:
     BOOL m_bAscending;
     BOOL m_bPrintColors;
     std::vector<int> m_arColOrder;
+
+    // The stand-in geometry of SetGeometryOverride: client area, positions and pages (horizontal, vertical).
+    BOOL m_bGeometryOverride = FALSE;
+    CRect m_rcOverrideClient;
+    int m_nOverridePos[2] = {0, 0};
+    int m_nOverridePage[2] = {0, 0};
 };

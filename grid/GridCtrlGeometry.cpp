@@ -1,36 +1,764 @@
-// Grid geometry and scrolling.
+// Pixel geometry of the grid, its scroll bars, scrolling and autosizing.
 #include "grid/GridCtrl.h"
+#include "gridcells/GridCellBase.h"
+#include "gridcells/GridCell.h"
 
-CCellID CGridCtrl::GetTopLeftNonFixedCell(BOOL) { return CCellID(m_nFixedRows, m_nFixedCols); }
-CCellRange CGridCtrl::GetVisibleNonFixedCellRange(LPRECT pRect, BOOL)
-{
-    if (pRect) ::SetRectEmpty(pRect);
-    return CCellRange(m_nFixedRows, m_nFixedCols, m_nRows - 1, m_nCols - 1);
+namespace {
+// A grid resized from inside another grid's resize is not processed.
+BOOL g_bInOnSize = FALSE;
 }
-CCellRange CGridCtrl::GetVisibleFixedCellRange(LPRECT pRect, BOOL)
+
+// ---------------------------------------------------------------------------------------------
+// Where geometry reads the window: the client area and the scroll positions. A test can stand
+// a fixed rectangle and plain positions in for them.
+
+void CGridCtrl::SetGeometryOverride(const RECT* pClient)
 {
-    if (pRect) ::SetRectEmpty(pRect);
-    return CCellRange(m_nFixedRows, 0, m_nRows - 1, m_nFixedCols - 1);
+    m_bGeometryOverride = pClient != nullptr;
+    if (pClient) m_rcOverrideClient = *pClient;
+    m_nOverridePos[0] = m_nOverridePos[1] = 0;
+    m_nOverridePage[0] = m_nOverridePage[1] = 0;
+    m_idTopLeftCell.row = -1;
 }
-BOOL CGridCtrl::GetCellOrigin(int, int, LPPOINT) { return FALSE; }
-BOOL CGridCtrl::GetCellOrigin(const CCellID& cell, LPPOINT p) { return GetCellOrigin(cell.row, cell.col, p); }
-BOOL CGridCtrl::GetCellRect(int, int, LPRECT) { return FALSE; }
-BOOL CGridCtrl::GetCellRect(const CCellID& cell, LPRECT pRect) { return GetCellRect(cell.row, cell.col, pRect); }
-CPoint CGridCtrl::GetPointClicked(int, int, const CPoint&) { return CPoint(0, 0); }
-CCellID CGridCtrl::GetCellFromPt(CPoint, BOOL) { return CCellID(); }
-BOOL CGridCtrl::IsCellVisible(int, int) { return FALSE; }
-void CGridCtrl::EnsureVisible(int, int) {}
-void CGridCtrl::ResetScrollBars() { ForgetTopLeft(); }
-void CGridCtrl::EnableScrollBars(int, BOOL) {}
-int CGridCtrl::SetScrollPos32(int, int, BOOL) { ForgetTopLeft(); return 0; }
-int CGridCtrl::GetScrollPos32(int, BOOL) { return 0; }
-BOOL CGridCtrl::AutoSizeRow(int, BOOL) { return FALSE; }
-BOOL CGridCtrl::AutoSizeColumn(int, UINT, BOOL) { return FALSE; }
-void CGridCtrl::AutoSizeColumns(UINT) {}
-int CGridCtrl::GetMouseScrollLines() { return 3; }
-void CGridCtrl::OnSize(UINT, int, int) { Default(); }
-void CGridCtrl::OnHScroll(UINT, UINT, CScrollBar*) {}
-void CGridCtrl::OnVScroll(UINT, UINT, CScrollBar*) {}
-BOOL CGridCtrl::OnMouseWheel(UINT, short, CPoint) { return (BOOL)Default(); }
-LRESULT CGridCtrl::OnSetFont(WPARAM, LPARAM) { return Default(); }
-LRESULT CGridCtrl::OnGetFont(WPARAM, LPARAM) { return (LRESULT)m_cellDefault.GetFontObject()->GetSafeHandle(); }
+
+BOOL CGridCtrl::HasGeometry() const
+{
+    return m_bGeometryOverride || ::IsWindow(m_hWnd);
+}
+
+void CGridCtrl::GetGridClientRect(LPRECT pRect) const
+{
+    if (!m_bGeometryOverride) {
+        if (::IsWindow(m_hWnd)) ::GetClientRect(m_hWnd, pRect);
+        else ::SetRectEmpty(pRect);
+        return;
+    }
+    // Shown bars take their room out of the client area, as they do in a window.
+    *pRect = m_rcOverrideClient;
+    if (m_nBarState & 2) pRect->right -= ::GetSystemMetrics(SM_CXVSCROLL) + ::GetSystemMetrics(SM_CXBORDER);
+    if (m_nBarState & 1) pRect->bottom -= ::GetSystemMetrics(SM_CYHSCROLL) + ::GetSystemMetrics(SM_CYBORDER);
+}
+
+int CGridCtrl::SetScrollPos32(int nBar, int nPos, BOOL bRedraw)
+{
+    m_idTopLeftCell.row = -1;
+    if (m_bGeometryOverride) {
+        // A scroll bar keeps its position within 0 .. max - page + 1.
+        int i = nBar == SB_VERT ? 1 : 0;
+        int nMax = i ? m_nVScrollMax : m_nHScrollMax;
+        int nPage = m_nOverridePage[i];
+        int nLimit = nPage > 0 ? nMax - nPage + 1 : nMax;
+        if (nPos > nLimit) nPos = nLimit;
+        if (nPos < 0) nPos = 0;
+        int nOld = m_nOverridePos[i];
+        m_nOverridePos[i] = nPos;
+        return nOld;
+    }
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = nPos;
+    return SetScrollInfo(nBar, &si, bRedraw);
+}
+
+int CGridCtrl::GetScrollPos32(int nBar, BOOL bGetTrackPos)
+{
+    if (m_bGeometryOverride) return m_nOverridePos[nBar == SB_VERT ? 1 : 0];
+    if (!::IsWindow(m_hWnd)) return 0;
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    if (bGetTrackPos) {
+        if (GetScrollInfo(nBar, &si, SIF_TRACKPOS)) return si.nTrackPos;
+    } else {
+        if (GetScrollInfo(nBar, &si, SIF_POS)) return si.nPos;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cells and pixels
+
+CCellID CGridCtrl::GetTopLeftNonFixedCell(BOOL bForceRecalculation)
+{
+    if (m_idTopLeftCell.IsValid() && !bForceRecalculation) return m_idTopLeftCell;
+
+    int nVertScroll = GetScrollPos32(SB_VERT, FALSE);
+    int nHorzScroll = GetScrollPos32(SB_HORZ, FALSE);
+
+    m_idTopLeftCell.col = m_nFixedCols;
+    int nRight = 0;
+    while (nRight < nHorzScroll && m_idTopLeftCell.col < GetColumnCount() - 1)
+        nRight += GetColumnWidth(m_idTopLeftCell.col++);
+
+    m_idTopLeftCell.row = m_nFixedRows;
+    int nTop = 0;
+    while (nTop < nVertScroll && m_idTopLeftCell.row < GetRowCount() - 1)
+        nTop += GetRowHeight(m_idTopLeftCell.row++);
+
+    return m_idTopLeftCell;
+}
+
+CCellRange CGridCtrl::GetVisibleNonFixedCellRange(LPRECT pRect, BOOL bForceRecalculation)
+{
+    CRect rect;
+    GetGridClientRect(rect);
+    CCellID idTopLeft = GetTopLeftNonFixedCell(bForceRecalculation);
+
+    int bottom = GetFixedRowHeight();
+    int i;
+    for (i = idTopLeft.row; i < GetRowCount(); ++i) {
+        bottom += GetRowHeight(i);
+        if (bottom >= rect.bottom) {
+            bottom = rect.bottom;
+            break;
+        }
+    }
+    int maxVisibleRow = i < GetRowCount() ? i : GetRowCount() - 1;
+
+    int right = GetFixedColumnWidth();
+    for (i = idTopLeft.col; i < GetColumnCount(); ++i) {
+        right += GetColumnWidth(i);
+        if (right >= rect.right) {
+            right = rect.right;
+            break;
+        }
+    }
+    int maxVisibleCol = i < GetColumnCount() ? i : GetColumnCount() - 1;
+
+    if (pRect) {
+        pRect->left = pRect->top = 0;
+        pRect->right = right;
+        pRect->bottom = bottom;
+    }
+    return CCellRange(idTopLeft.row, idTopLeft.col, maxVisibleRow, maxVisibleCol);
+}
+
+CCellRange CGridCtrl::GetVisibleFixedCellRange(LPRECT pRect, BOOL bForceRecalculation)
+{
+    CRect rect;
+    GetGridClientRect(rect);
+    CCellID idTopLeft = GetTopLeftNonFixedCell(bForceRecalculation);
+
+    int bottom = GetFixedRowHeight();
+    int i;
+    for (i = idTopLeft.row; i < GetRowCount(); ++i) {
+        bottom += GetRowHeight(i);
+        if (bottom >= rect.bottom) {
+            bottom = rect.bottom;
+            break;
+        }
+    }
+    int maxVisibleRow = i < GetRowCount() ? i : GetRowCount() - 1;
+
+    int right = 0;
+    for (i = 0; i < GetColumnCount(); ++i) {
+        right += GetColumnWidth(i);
+        if (right >= rect.right) {
+            right = rect.right;
+            break;
+        }
+    }
+    int maxVisibleCol = i < GetColumnCount() ? i : GetColumnCount() - 1;
+
+    if (pRect) {
+        pRect->left = pRect->top = 0;
+        pRect->right = right;
+        pRect->bottom = bottom;
+    }
+    return CCellRange(idTopLeft.row, 0, maxVisibleRow, maxVisibleCol);
+}
+
+BOOL CGridCtrl::GetCellOrigin(int nRow, int nCol, LPPOINT p)
+{
+    if (!IsValid(nRow, nCol)) return FALSE;
+    CCellID idTopLeft;
+    if (nCol >= m_nFixedCols || nRow >= m_nFixedRows) idTopLeft = GetTopLeftNonFixedCell(FALSE);
+    if (nRow >= m_nFixedRows && nRow < idTopLeft.row) return FALSE;
+    if (nCol >= m_nFixedCols && nCol < idTopLeft.col) return FALSE;
+
+    p->x = 0;
+    if (nCol < m_nFixedCols) {
+        for (int i = 0; i < nCol; ++i) p->x += GetColumnWidth(i);
+    } else {
+        for (int i = 0; i < m_nFixedCols; ++i) p->x += GetColumnWidth(i);
+        for (int i = idTopLeft.col; i < nCol; ++i) p->x += GetColumnWidth(i);
+    }
+    p->y = 0;
+    if (nRow < m_nFixedRows) {
+        for (int i = 0; i < nRow; ++i) p->y += GetRowHeight(i);
+    } else {
+        for (int i = 0; i < m_nFixedRows; ++i) p->y += GetRowHeight(i);
+        for (int i = idTopLeft.row; i < nRow; ++i) p->y += GetRowHeight(i);
+    }
+    return TRUE;
+}
+
+BOOL CGridCtrl::GetCellOrigin(const CCellID& cell, LPPOINT p)
+{
+    return GetCellOrigin(cell.row, cell.col, p);
+}
+
+BOOL CGridCtrl::GetCellRect(int nRow, int nCol, LPRECT pRect)
+{
+    CPoint origin;
+    if (!GetCellOrigin(nRow, nCol, &origin)) return FALSE;
+    pRect->left = origin.x;
+    pRect->top = origin.y;
+    pRect->right = origin.x + GetColumnWidth(nCol) - 1;
+    pRect->bottom = origin.y + GetRowHeight(nRow) - 1;
+    return TRUE;
+}
+
+BOOL CGridCtrl::GetCellRect(const CCellID& cell, LPRECT pRect)
+{
+    return GetCellRect(cell.row, cell.col, pRect);
+}
+
+CPoint CGridCtrl::GetPointClicked(int nRow, int nCol, const CPoint& point)
+{
+    CPoint origin;
+    if (!GetCellOrigin(nRow, nCol, &origin)) return CPoint(0, 0);
+    return CPoint(point.x - origin.x, point.y - origin.y);
+}
+
+CCellID CGridCtrl::GetCellFromPt(CPoint point, BOOL bAllowFixedCellCheck)
+{
+    CCellID cellID;
+    CCellID idTopLeft = GetTopLeftNonFixedCell(FALSE);
+    if (!bAllowFixedCellCheck && !IsValid(idTopLeft)) return cellID;
+
+    // A point on a cell's right or bottom edge belongs to the next cell: the walk stops only
+    // once the running edge is past the coordinate.
+    int fixedColWidth = GetFixedColumnWidth();
+    if (point.x < 0) {
+        cellID.col = -1;
+    } else if (point.x < fixedColWidth) {
+        if (bAllowFixedCellCheck) {
+            int xpos = 0, col = 0;
+            while (col < m_nFixedCols) {
+                xpos += GetColumnWidth(col);
+                if (xpos > point.x) break;
+                ++col;
+            }
+            cellID.col = col < m_nFixedCols ? col : -1;
+        } else {
+            cellID.col = -1;
+        }
+    } else {
+        int xpos = fixedColWidth, col = idTopLeft.col;
+        while (col < GetColumnCount()) {
+            xpos += GetColumnWidth(col);
+            if (xpos > point.x) break;
+            ++col;
+        }
+        cellID.col = col < GetColumnCount() ? col : -1;
+    }
+
+    int fixedRowHeight = GetFixedRowHeight();
+    if (point.y < 0) {
+        cellID.row = -1;
+    } else if (point.y < fixedRowHeight) {
+        if (bAllowFixedCellCheck) {
+            int ypos = 0, row = 0;
+            while (row < m_nFixedRows) {
+                ypos += GetRowHeight(row);
+                if (ypos > point.y) break;
+                ++row;
+            }
+            cellID.row = row < m_nFixedRows ? row : -1;
+        } else {
+            cellID.row = -1;
+        }
+    } else {
+        int ypos = fixedRowHeight, row = idTopLeft.row;
+        while (row < GetRowCount()) {
+            ypos += GetRowHeight(row);
+            if (ypos > point.y) break;
+            ++row;
+        }
+        cellID.row = row < GetRowCount() && row >= 0 ? row : -1;
+    }
+    return cellID;
+}
+
+BOOL CGridCtrl::IsCellVisible(int nRow, int nCol)
+{
+    if (!HasGeometry()) return FALSE;
+    CCellID idTopLeft = GetTopLeftNonFixedCell(FALSE);
+    if (nRow >= m_nFixedRows && nRow < idTopLeft.row) return FALSE;
+    if (nCol >= m_nFixedCols && nCol < idTopLeft.col) return FALSE;
+
+    CRect rect;
+    GetGridClientRect(rect);
+    if (nCol < m_nFixedCols) {
+        int x = 0;
+        for (int i = 0; i <= nCol; ++i) {
+            if (x >= rect.right) return FALSE;
+            x += GetColumnWidth(i);
+        }
+    } else {
+        int x = GetFixedColumnWidth();
+        for (int i = idTopLeft.col; i <= nCol; ++i) {
+            if (x >= rect.right) return FALSE;
+            x += GetColumnWidth(i);
+        }
+    }
+    if (nRow < m_nFixedRows) {
+        int y = 0;
+        for (int i = 0; i <= nRow; ++i) {
+            if (y >= rect.bottom) return FALSE;
+            y += GetRowHeight(i);
+        }
+    } else {
+        int y = GetFixedRowHeight();
+        for (int i = idTopLeft.row; i <= nRow; ++i) {
+            if (y >= rect.bottom) return FALSE;
+            y += GetRowHeight(i);
+        }
+    }
+    return TRUE;
+}
+
+void CGridCtrl::EnsureVisible(int nRow, int nCol)
+{
+    if (!m_bAllowDraw) return;
+    HWND hWndFocus = ::GetFocus();
+    CCellRange visible = GetVisibleNonFixedCellRange(nullptr, FALSE);
+
+    int right = nCol - visible.GetMaxCol();
+    int left = visible.GetMinCol() - nCol;
+    int down = nRow - visible.GetMaxRow();
+    int up = visible.GetMinRow() - nRow;
+
+    int col = visible.GetMaxCol() + 1;
+    while (right > 0) {
+        if (GetColumnWidth(col) > 0) SendScroll(WM_HSCROLL, SB_LINERIGHT);
+        ++col;
+        --right;
+    }
+    col = visible.GetMinCol() - 1;
+    while (left > 0) {
+        if (GetColumnWidth(col) > 0) SendScroll(WM_HSCROLL, SB_LINELEFT);
+        --col;
+        --left;
+    }
+    int row = visible.GetMaxRow() + 1;
+    while (down > 0) {
+        if (GetRowHeight(row) > 0) SendScroll(WM_VSCROLL, SB_LINEDOWN);
+        ++row;
+        --down;
+    }
+    row = visible.GetMinRow() - 1;
+    while (up > 0) {
+        if (GetRowHeight(row) > 0) SendScroll(WM_VSCROLL, SB_LINEUP);
+        --row;
+        --up;
+    }
+
+    // A cell partly cut off at the right or bottom is scrolled a line at a time until it fits or
+    // the bar can go no further.
+    CRect rectCell;
+    if (!GetCellRect(nRow, nCol, rectCell)) return;
+    CRect rectClient;
+    GetGridClientRect(rectClient);
+    while (rectCell.right > rectClient.right && rectCell.left > GetFixedColumnWidth() && (m_nBarState & 1)) {
+        CRect before = rectCell;
+        SendScroll(WM_HSCROLL, SB_LINERIGHT);
+        if (!GetCellRect(nRow, nCol, rectCell)) return;
+        if (rectCell == before) break;
+    }
+    while (rectCell.bottom > rectClient.bottom && rectCell.top > GetFixedRowHeight() && (m_nBarState & 2)) {
+        CRect before = rectCell;
+        SendScroll(WM_VSCROLL, SB_LINEDOWN);
+        if (!GetCellRect(nRow, nCol, rectCell)) return;
+        if (rectCell == before) break;
+    }
+
+    if (hWndFocus && ::IsWindow(hWndFocus)) ::SetFocus(hWndFocus);
+}
+
+void CGridCtrl::SendScroll(UINT nMessage, UINT nSBCode)
+{
+    if (::IsWindow(m_hWnd)) SendMessage(nMessage, nSBCode, 0);
+    else if (nMessage == WM_HSCROLL) OnHScroll(nSBCode, 0, nullptr);
+    else OnVScroll(nSBCode, 0, nullptr);
+}
+
+void CGridCtrl::ResetScrollBars()
+{
+    m_idTopLeftCell.row = -1;
+    if (!m_bAllowDraw || !HasGeometry()) return;
+
+    CRect rect;
+    GetGridClientRect(rect);
+    if (rect.left == rect.right || rect.top == rect.bottom) return;
+
+    if (m_nBarState & 2) rect.right += ::GetSystemMetrics(SM_CXVSCROLL) + ::GetSystemMetrics(SM_CXBORDER);
+    if (m_nBarState & 1) rect.bottom += ::GetSystemMetrics(SM_CYHSCROLL) + ::GetSystemMetrics(SM_CYBORDER);
+
+    rect.left += GetFixedColumnWidth();
+    rect.top += GetFixedRowHeight();
+    if (rect.left >= rect.right || rect.top >= rect.bottom) {
+        EnableScrollBars(SB_BOTH, FALSE);
+        return;
+    }
+
+    CRect visibleRect(GetFixedColumnWidth(), GetFixedRowHeight(), rect.right, rect.bottom);
+    CRect virtualRect(GetFixedColumnWidth(), GetFixedRowHeight(), GetVirtualWidth(), GetVirtualHeight());
+
+    if (visibleRect.Height() < virtualRect.Height()) {
+        visibleRect.right -= ::GetSystemMetrics(SM_CXVSCROLL);
+        if (visibleRect.Width() < virtualRect.Width()) visibleRect.bottom -= ::GetSystemMetrics(SM_CYHSCROLL);
+    }
+
+    if (visibleRect.Height() >= virtualRect.Height()) {
+        EnableScrollBars(SB_VERT, FALSE);
+        m_nVScrollMax = 0;
+    } else {
+        EnableScrollBars(SB_VERT, TRUE);
+        m_nVScrollMax = virtualRect.Height() - 1;
+    }
+    if (visibleRect.Width() >= virtualRect.Width()) {
+        EnableScrollBars(SB_HORZ, FALSE);
+        m_nHScrollMax = 0;
+    } else {
+        EnableScrollBars(SB_HORZ, TRUE);
+        m_nHScrollMax = virtualRect.Width() - 1;
+    }
+
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_PAGE | SIF_RANGE;
+    si.nPage = m_nHScrollMax > 0 ? visibleRect.Width() : 0;
+    si.nMin = 0;
+    si.nMax = m_nHScrollMax;
+    SetBarInfo(SB_HORZ, &si);
+
+    si.fMask |= SIF_DISABLENOSCROLL;
+    si.nPage = m_nVScrollMax > 0 ? visibleRect.Height() : 0;
+    si.nMax = m_nVScrollMax;
+    SetBarInfo(SB_VERT, &si);
+}
+
+void CGridCtrl::SetBarInfo(int nBar, SCROLLINFO* pInfo)
+{
+    if (m_bGeometryOverride) {
+        int i = nBar == SB_VERT ? 1 : 0;
+        m_nOverridePage[i] = (int)pInfo->nPage;
+        SetScrollPos32(nBar, m_nOverridePos[i], FALSE);   // keeps the position inside the new range
+        return;
+    }
+    SetScrollInfo(nBar, pInfo, TRUE);
+}
+
+void CGridCtrl::EnableScrollBars(int nBar, BOOL bEnable)
+{
+    const BOOL bWindow = !m_bGeometryOverride && ::IsWindow(m_hWnd);
+    if (bEnable) {
+        if (!(m_nBarState & 1) && (nBar == SB_HORZ || nBar == SB_BOTH)) {
+            m_nBarState |= 1;
+            if (bWindow) EnableScrollBarCtrl(SB_HORZ, TRUE);
+        }
+        if (!(m_nBarState & 2) && (nBar == SB_VERT || nBar == SB_BOTH)) {
+            m_nBarState |= 2;
+            if (bWindow) EnableScrollBarCtrl(SB_VERT, TRUE);
+        }
+    } else {
+        if ((m_nBarState & 1) && (nBar == SB_HORZ || nBar == SB_BOTH)) {
+            m_nBarState &= ~1;
+            if (bWindow) EnableScrollBarCtrl(SB_HORZ, FALSE);
+        }
+        if ((m_nBarState & 2) && (nBar == SB_VERT || nBar == SB_BOTH)) {
+            m_nBarState &= ~2;
+            if (bWindow) EnableScrollBarCtrl(SB_VERT, FALSE);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scrolling. The scroll area is repainted rather than blitted: painting is double-buffered.
+
+void CGridCtrl::InvalidateScrollArea(const CRect& rect)
+{
+    if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) InvalidateRect(rect);
+}
+
+void CGridCtrl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+{
+    (void)nPos;
+    (void)pScrollBar;
+    EndEditing();
+    if (::IsWindow(m_TitleTip.GetSafeHwnd())) m_TitleTip.Hide();
+
+    int scrollPos = GetScrollPos32(SB_VERT, FALSE);
+    CCellID idTopLeft = GetTopLeftNonFixedCell(FALSE);
+    CRect rect;
+    GetGridClientRect(rect);
+    rect.top = GetFixedRowHeight();
+
+    switch (nSBCode) {
+    case SB_LINEUP:
+        if (scrollPos > 0 && idTopLeft.row > GetFixedRowCount()) {
+            int iRowToUse = idTopLeft.row - 1;
+            while (iRowToUse > GetFixedRowCount() && GetRowHeight(iRowToUse) <= 0) --iRowToUse;
+            int yScroll = GetRowHeight(iRowToUse);
+            SetScrollPos32(SB_VERT, scrollPos - yScroll > 0 ? scrollPos - yScroll : 0, TRUE);
+            InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_LINEDOWN:
+        if (scrollPos < m_nVScrollMax) {
+            int iRowToUse = idTopLeft.row;
+            while (iRowToUse < GetRowCount() - 1 && GetRowHeight(iRowToUse) <= 0) ++iRowToUse;
+            int yScroll = GetRowHeight(iRowToUse);
+            SetScrollPos32(SB_VERT, scrollPos + yScroll, TRUE);
+            if (GetScrollPos32(SB_VERT, FALSE) != scrollPos) InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_PAGEUP:
+        if (scrollPos > 0) {
+            int pos = scrollPos - rect.Height();
+            SetScrollPos32(SB_VERT, pos > 0 ? pos : 0, TRUE);
+            InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_PAGEDOWN:
+        if (scrollPos < m_nVScrollMax) {
+            int pos = scrollPos + rect.Height();
+            SetScrollPos32(SB_VERT, pos < m_nVScrollMax ? pos : m_nVScrollMax, TRUE);
+            InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        SetScrollPos32(SB_VERT, GetScrollPos32(SB_VERT, TRUE), TRUE);
+        m_idTopLeftCell.row = -1;
+        CCellID idNewTopLeft = GetTopLeftNonFixedCell(FALSE);
+        if (idNewTopLeft != idTopLeft) InvalidateScrollArea(rect);
+        break;
+    }
+    case SB_TOP:
+        if (scrollPos > 0) {
+            SetScrollPos32(SB_VERT, 0, TRUE);
+            if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
+        }
+        break;
+    case SB_BOTTOM:
+        if (scrollPos < m_nVScrollMax) {
+            SetScrollPos32(SB_VERT, m_nVScrollMax, TRUE);
+            if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CGridCtrl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+{
+    (void)nPos;
+    (void)pScrollBar;
+    EndEditing();
+    if (::IsWindow(m_TitleTip.GetSafeHwnd())) m_TitleTip.Hide();
+
+    int scrollPos = GetScrollPos32(SB_HORZ, FALSE);
+    CCellID idTopLeft = GetTopLeftNonFixedCell(FALSE);
+    CRect rect;
+    GetGridClientRect(rect);
+    rect.left = GetFixedColumnWidth();
+
+    switch (nSBCode) {
+    case SB_LINELEFT:
+        if (scrollPos > 0 && idTopLeft.col > GetFixedColumnCount()) {
+            int iColToUse = idTopLeft.col - 1;
+            while (iColToUse > GetFixedColumnCount() && GetColumnWidth(iColToUse) <= 0) --iColToUse;
+            int xScroll = GetColumnWidth(iColToUse);
+            SetScrollPos32(SB_HORZ, scrollPos - xScroll > 0 ? scrollPos - xScroll : 0, TRUE);
+            InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_LINERIGHT:
+        if (scrollPos < m_nHScrollMax) {
+            int iColToUse = idTopLeft.col;
+            while (iColToUse < GetColumnCount() - 1 && GetColumnWidth(iColToUse) <= 0) ++iColToUse;
+            int xScroll = GetColumnWidth(iColToUse);
+            SetScrollPos32(SB_HORZ, scrollPos + xScroll, TRUE);
+            if (GetScrollPos32(SB_HORZ, FALSE) != scrollPos) InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_PAGELEFT:
+        if (scrollPos > 0) {
+            int pos = scrollPos - rect.Width();
+            SetScrollPos32(SB_HORZ, pos > 0 ? pos : 0, TRUE);
+            InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_PAGERIGHT:
+        if (scrollPos < m_nHScrollMax) {
+            int pos = scrollPos + rect.Width();
+            SetScrollPos32(SB_HORZ, pos < m_nHScrollMax ? pos : m_nHScrollMax, TRUE);
+            InvalidateScrollArea(rect);
+        }
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        SetScrollPos32(SB_HORZ, GetScrollPos32(SB_HORZ, TRUE), TRUE);
+        m_idTopLeftCell.row = -1;
+        CCellID idNewTopLeft = GetTopLeftNonFixedCell(FALSE);
+        if (idNewTopLeft != idTopLeft) InvalidateScrollArea(rect);
+        break;
+    }
+    case SB_LEFT:
+        if (scrollPos > 0) {
+            SetScrollPos32(SB_HORZ, 0, TRUE);
+            if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
+        }
+        break;
+    case SB_RIGHT:
+        if (scrollPos < m_nHScrollMax) {
+            SetScrollPos32(SB_HORZ, m_nHScrollMax, TRUE);
+            if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+BOOL CGridCtrl::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt)
+{
+    (void)nFlags;
+    (void)pt;
+    if (m_nRowsPerWheelNotch == -1) {
+        int nPagesScrolled = zDelta / 120;
+        for (int i = 0; i < nPagesScrolled; ++i) PostMessage(WM_VSCROLL, SB_PAGEUP, 0);
+        for (int i = 0; i > nPagesScrolled; --i) PostMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+    } else {
+        int nRowsScrolled = m_nRowsPerWheelNotch * zDelta / 120;
+        for (int i = 0; i < nRowsScrolled; ++i) PostMessage(WM_VSCROLL, SB_LINEUP, 0);
+        for (int i = 0; i > nRowsScrolled; --i) PostMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+    }
+    return (BOOL)Default();
+}
+
+int CGridCtrl::GetMouseScrollLines()
+{
+    int nScrollLines = 3;
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    BOOL bKnown = ::GetVersionExW(&info);
+    if (!bKnown || info.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS || info.dwMinorVersion != 0) {
+        UINT nLines = 3;
+        if (::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &nLines, 0)) nScrollLines = (int)nLines;
+        return nScrollLines;
+    }
+    // The first Windows 9x release keeps the setting only in the user's desktop settings.
+    HKEY hKey;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+        wchar_t szData[128 + 1] = {};
+        DWORD dwKeyDataType = 0, dwDataBufSize = 256;
+        if (::RegQueryValueExW(hKey, L"WheelScrollLines", nullptr, &dwKeyDataType, (LPBYTE)szData, &dwDataBufSize) ==
+                ERROR_SUCCESS &&
+            dwKeyDataType == REG_SZ) {
+            szData[128] = 0;
+            nScrollLines = (int)wcstoul(szData, nullptr, 10);
+        }
+        ::RegCloseKey(hKey);
+    }
+    return nScrollLines;
+}
+
+void CGridCtrl::OnSize(UINT nType, int cx, int cy)
+{
+    if (g_bInOnSize) return;
+    g_bInOnSize = TRUE;
+    (void)nType;
+    (void)cx;
+    (void)cy;
+    // The drop target is registered once per grid, the first time it has a window here.
+    if (::IsWindow(m_hWnd) && !m_DropTarget.m_bRegistered && !m_DropTarget.m_pGridCtrl) m_DropTarget.Register(this);
+    EndEditing();
+    Default();
+    ResetScrollBars();
+    g_bInOnSize = FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Autosizing
+
+BOOL CGridCtrl::AutoSizeRow(int nRow, BOOL bResetScroll)
+{
+    if (nRow < 0 || nRow >= m_nRows) return FALSE;
+    if (GetRowHeight(nRow) <= 0) return FALSE;
+    CDC* pDC = ::IsWindow(m_hWnd) ? GetDC() : nullptr;
+    if (!pDC) return FALSE;
+
+    int nHeight = 0;
+    for (int nCol = 0; nCol < GetColumnCount(); ++nCol) {
+        CGridCellBase* pCell = GetCell(nRow, nCol);
+        if (!pCell) continue;
+        CSize size = pCell->GetCellExtent(pDC);
+        if (size.cy > nHeight) nHeight = size.cy;
+    }
+    m_arRowHeights[nRow] = nHeight;
+    ReleaseDC(pDC);
+    if (bResetScroll) ResetScrollBars();
+    return TRUE;
+}
+
+BOOL CGridCtrl::AutoSizeColumn(int nCol, UINT nAutoSizeStyle, BOOL bResetScroll)
+{
+    if (nCol < 0 || nCol >= m_nCols) return FALSE;
+    if (GetColumnWidth(nCol) <= 0) return FALSE;
+    CDC* pDC = ::IsWindow(m_hWnd) ? GetDC() : nullptr;
+    if (!pDC) return FALSE;
+
+    if (nAutoSizeStyle == 0) nAutoSizeStyle = (UINT)m_nAutoSizeColumnStyle;
+    int nStartRow = (nAutoSizeStyle & 0x1) ? 0 : GetFixedRowCount();
+    int nEndRow = (nAutoSizeStyle & 0x2) ? GetRowCount() - 1 : GetFixedRowCount() - 1;
+
+    int nWidth = 0;
+    for (int nRow = nStartRow; nRow <= nEndRow; ++nRow) {
+        CGridCellBase* pCell = GetCell(nRow, nCol);
+        if (!pCell) continue;
+        CSize size = pCell->GetCellExtent(pDC);
+        if (size.cx > nWidth) nWidth = size.cx;
+    }
+    m_arColWidths[nCol] = nWidth;
+    ReleaseDC(pDC);
+    if (bResetScroll) ResetScrollBars();
+    return TRUE;
+}
+
+void CGridCtrl::AutoSizeColumns(UINT nAutoSizeStyle)
+{
+    for (int nCol = 0; nCol < GetColumnCount(); ++nCol)
+        if (GetColumnWidth(nCol) > 0) AutoSizeColumn(nCol, nAutoSizeStyle, FALSE);
+    ResetScrollBars();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Font
+
+LRESULT CGridCtrl::OnSetFont(WPARAM hFont, LPARAM lParam)
+{
+    (void)lParam;
+    LRESULT result = Default();
+    LOGFONT lf;
+    if (hFont && ::GetObjectW((HGDIOBJ)hFont, sizeof lf, &lf) == (int)sizeof lf) {
+        m_cellDefault.SetFont(&lf);
+        m_cellFixedColDef.SetFont(&lf);
+        m_cellFixedRowDef.SetFont(&lf);
+        m_cellFixedRowColDef.SetFont(&lf);
+        Refresh();
+    }
+    return result;
+}
+
+LRESULT CGridCtrl::OnGetFont(WPARAM wParam, LPARAM lParam)
+{
+    (void)wParam;
+    (void)lParam;
+    CFont* pFont = m_cellDefault.GetFontObject();
+    return (LRESULT)(pFont ? pFont->GetSafeHandle() : nullptr);
+}

@@ -1,0 +1,268 @@
+// Painting in a real window, checked by reading the pixels back.
+#include "grid/GridCtrl.h"
+#include "gridcells/GridCell.h"
+#include "gridcells/MemDC.h"
+#include <gtest/gtest.h>
+
+namespace {
+const COLORREF kMagenta = RGB(255, 0, 255);
+const COLORREF kYellow = RGB(255, 255, 0);
+const COLORREF kGridBk = RGB(0, 128, 0);
+const COLORREF kRed = RGB(255, 0, 0);
+
+class PaintGrid : public CGridCtrl {
+public:
+    PaintGrid() : CGridCtrl(0, 0, 0, 0) {}
+    using CGridCtrl::OnDraw;
+};
+
+// A solid-colour 16x16 icon.
+HICON SolidIcon(COLORREF colour)
+{
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP color = ::CreateCompatibleBitmap(screen, 16, 16);
+    HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(dc, color);
+    RECT r = {0, 0, 16, 16};
+    HBRUSH b = ::CreateSolidBrush(colour);
+    ::FillRect(dc, &r, b);
+    ::DeleteObject(b);
+    ::SelectObject(dc, mask);
+    ::PatBlt(dc, 0, 0, 16, 16, BLACKNESS);   // all opaque
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    ICONINFO ii = {TRUE, 0, 0, mask, color};
+    HICON h = ::CreateIconIndirect(&ii);
+    ::DeleteObject(color);
+    ::DeleteObject(mask);
+    return h;
+}
+
+// A grid window of 400x200 with a fixed row and column, three more rows and two more columns.
+struct Fixture {
+    HWND host = nullptr;
+    PaintGrid grid;
+    CImageList images;
+    Fixture()
+    {
+        host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 10, 10, 420, 220, nullptr, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+        HWND h = ::CreateWindowExW(0, L"MFCGridCtrl", L"", WS_CHILD | WS_VISIBLE, 0, 0, 400, 200, host, (HMENU)100,
+                                   ::GetModuleHandleW(nullptr), nullptr);
+        grid.SubclassWindow(h);
+        grid.SetColumnCount(3);
+        grid.SetRowCount(4);
+        grid.SetFixedRowCount(1);
+        grid.SetFixedColumnCount(1);
+        for (int r = 0; r < 4; ++r) grid.SetRowHeight(r, 24);
+        grid.SetColumnWidth(0, 60);
+        grid.SetColumnWidth(1, 100);
+        grid.SetColumnWidth(2, 30);
+        grid.SetGridBkColor(kGridBk);
+        images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1);
+        HICON icon = SolidIcon(kRed);
+        images.Add(icon);
+        ::DestroyIcon(icon);
+        grid.SetImageList(&images);
+    }
+    ~Fixture()
+    {
+        grid.DestroyWindow();
+        ::DestroyWindow(host);
+    }
+};
+
+// The client area painted by OnDraw into a bitmap that starts out magenta.
+struct Canvas {
+    CDC dc;
+    CBitmap bmp;
+    CBitmap* pOld = nullptr;
+    explicit Canvas(int cx = 400, int cy = 200)
+    {
+        HDC screen = ::GetDC(nullptr);
+        dc.Attach(::CreateCompatibleDC(screen));
+        bmp.Attach(::CreateCompatibleBitmap(screen, cx, cy));
+        ::ReleaseDC(nullptr, screen);
+        pOld = dc.SelectObject(&bmp);
+        CRect all(0, 0, cx, cy);
+        dc.FillSolidRect(&all, kMagenta);
+    }
+    ~Canvas() { dc.SelectObject(pOld); }
+    COLORREF At(int x, int y) { return dc.GetPixel(x, y); }
+    int CountOther(const CRect& r, COLORREF c)
+    {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                if (dc.GetPixel(x, y) != c) ++n;
+        return n;
+    }
+};
+}
+
+TEST(GridPaintTest, BackgroundsGridLinesAndTheAreaBeyondTheLastColumn)
+{
+    Fixture f;
+    f.grid.SetItemBackColor(1, 1, kYellow);
+    Canvas c;
+    f.grid.OnDraw(&c.dc);
+    // Columns end at 60, 160 and 190; rows at 24, 48, 72, 96.
+    EXPECT_EQ(c.At(100, 30), kYellow);
+    EXPECT_EQ(c.At(159, 30), RGB(0xC0, 0xC0, 0xC0));   // vertical grid line on the last pixel column
+    EXPECT_EQ(c.At(100, 47), RGB(0xC0, 0xC0, 0xC0));   // horizontal one on the last pixel row
+    EXPECT_EQ(c.At(175, 60), ::GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(c.At(300, 50), kGridBk);   // right of the last column
+    EXPECT_EQ(c.At(100, 150), kGridBk);  // below the last row
+    EXPECT_EQ(c.CountOther(CRect(0, 0, 400, 200), kMagenta), 400 * 200);   // every pixel painted
+}
+
+TEST(GridPaintTest, ImageAndTextAreDrawnInTheirCellsAndClippedToThem)
+{
+    Fixture f;
+    f.grid.SetItemImage(2, 1, 0);
+    f.grid.SetItemText(3, 1, L"WWWW");
+    f.grid.SetItemText(1, 2, L"WWWWWWWWWWWWWWWWWWWW");   // far too wide for its 30 pixels
+    Canvas c;
+    f.grid.OnDraw(&c.dc);
+    COLORREF window = ::GetSysColor(COLOR_WINDOW);
+    int margin = (int)f.grid.GetDefaultCell(FALSE, FALSE)->GetMargin();
+    // The image sits at the cell's top-left corner inside the margin.
+    EXPECT_EQ(c.At(60 + margin + 8, 48 + margin + 8), kRed);
+    EXPECT_EQ(c.At(60 + margin + 17, 48 + margin + 8), window);
+    // Text shows where it is drawn ...
+    EXPECT_GT(c.CountOther(CRect(61, 73, 159, 95), window), 10);
+    // ... and nothing of the over-long text reaches past its cell.
+    EXPECT_EQ(c.CountOther(CRect(190, 24, 400, 48), kGridBk), 0);
+    EXPECT_EQ(c.CountOther(CRect(61, 25, 158, 46), window), 0);
+}
+
+TEST(GridPaintTest, AClipBoxOverTheFixedRowDrawsNothingBelowIt)
+{
+    Fixture f;
+    f.grid.SetItemText(2, 1, L"WWWW");
+    Canvas c;
+    HRGN rgn = ::CreateRectRgn(0, 0, 400, 24);
+    c.dc.SelectClipRgn(rgn);
+    ::DeleteObject(rgn);
+    f.grid.OnDraw(&c.dc);
+    c.dc.SelectClipRgn(nullptr);
+    EXPECT_EQ(c.CountOther(CRect(0, 24, 400, 200), kMagenta), 0);
+    EXPECT_EQ(c.CountOther(CRect(0, 0, 400, 24), kMagenta), 400 * 24);
+}
+
+TEST(GridPaintTest, ThePaintMessageGoesThroughTheOffScreenBitmapToTheWindow)
+{
+    Fixture f;
+    f.grid.SetItemBackColor(2, 2, kYellow);
+    f.grid.Invalidate();
+    f.grid.UpdateWindow();
+    // What the window shows: copied out of its own context.
+    CDC* pDC = f.grid.GetDC();
+    COLORREF cell = pDC->GetPixel(175, 60);
+    COLORREF beyond = pDC->GetPixel(300, 60);
+    f.grid.ReleaseDC(pDC);
+    EXPECT_EQ(cell, kYellow);
+    EXPECT_EQ(beyond, kGridBk);
+    EXPECT_EQ(f.grid.SendMessage(WM_ERASEBKGND, 0, 0), 1);
+}
+
+TEST(GridPaintTest, RedrawCellPaintsOneCellWithItsGridLines)
+{
+    Fixture f;
+    Canvas c;
+    f.grid.SetItemBackColor(2, 1, kYellow);
+    ASSERT_TRUE(f.grid.RedrawCell(2, 1, &c.dc));
+    EXPECT_EQ(c.At(100, 60), kYellow);
+    EXPECT_EQ(c.At(159, 60), RGB(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(c.At(100, 71), RGB(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(c.At(100, 47), kMagenta);   // nothing outside the cell
+    EXPECT_EQ(c.At(161, 60), kMagenta);
+    EXPECT_FALSE(f.grid.RedrawCell(9, 1, &c.dc));
+    EXPECT_TRUE(f.grid.InvalidateCellRect(2, 1));
+    EXPECT_FALSE(f.grid.InvalidateCellRect(2, 7));
+}
+
+TEST(GridCellDrawTest, SelectionFocusAndEraseDecideTheFill)
+{
+    Fixture f;
+    CGridCellBase* cell = f.grid.GetCell(2, 1);
+    ASSERT_TRUE(cell);
+    COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    {
+        Canvas c;   // no colour of its own, no erase: not filled
+        ASSERT_TRUE(cell->Draw(&c.dc, 2, 1, CRect(10, 10, 49, 29), FALSE));
+        EXPECT_EQ(c.CountOther(CRect(10, 10, 50, 30), kMagenta), 0);
+    }
+    {
+        Canvas c;   // selected, not focused: highlight fill over the inclusive rectangle, no frame
+        cell->SetState(cell->GetState() | GCS_SELECTED);
+        ASSERT_TRUE(cell->Draw(&c.dc, 2, 1, CRect(10, 10, 49, 29), FALSE));
+        EXPECT_EQ(c.CountOther(CRect(10, 10, 50, 30), highlight), 0);
+        EXPECT_EQ(c.At(50, 30), kMagenta);
+    }
+    {
+        Canvas c;   // focused and selected with grid lines: frame one pixel inside at right and bottom
+        cell->SetState(cell->GetState() | GCS_FOCUSED);
+        ASSERT_TRUE(cell->Draw(&c.dc, 2, 1, CRect(10, 10, 49, 29), FALSE));
+        COLORREF frame = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+        EXPECT_EQ(c.At(10, 20), frame);
+        EXPECT_EQ(c.At(48, 20), frame);
+        EXPECT_EQ(c.At(49, 20), highlight);
+        EXPECT_EQ(c.At(30, 28), frame);
+        EXPECT_EQ(c.At(30, 29), highlight);
+    }
+    EXPECT_FALSE(cell->Draw(nullptr, 2, 1, CRect(0, 0, 10, 10), TRUE));
+    Canvas c;
+    EXPECT_FALSE(cell->Draw(&c.dc, 2, 1, CRect(5, 5, 5, 10), TRUE));
+}
+
+TEST(GridCellDrawTest, MeasuringAddsMarginsAndTheImage)
+{
+    Fixture f;
+    CGridCellBase* cell = f.grid.GetCell(2, 1);
+    CDC* pDC = f.grid.GetDC();
+    CFont* pOld = pDC->SelectObject(cell->GetFontObject());
+    CSize plain = pDC->GetTextExtent(L"Hello", 5);
+    pDC->SelectObject(pOld);
+    int m = (int)cell->GetMargin();
+    EXPECT_EQ(cell->GetTextExtent(L"Hello", pDC), CSize(plain.cx + 2 * m, plain.cy + 2 * m));
+    cell->SetText(L"Hello");
+    EXPECT_EQ(cell->GetCellExtent(pDC), CSize(plain.cx + 2 * m + 1, plain.cy + 2 * m + 1));
+    cell->SetImage(0);
+    CSize withImage = cell->GetCellExtent(pDC);
+    EXPECT_EQ(withImage.cx, plain.cx + 2 * m + 16 + m + 1);
+    EXPECT_EQ(withImage.cy, std::max<int>(plain.cy + 2 * m, 16 + 2 * m) + 1);
+    // A fixed cell's extent is one larger each way.
+    CGridCellBase* fixed = f.grid.GetCell(0, 1);
+    fixed->SetText(L"Hello");
+    EXPECT_EQ(fixed->GetCellExtent(pDC), CSize(plain.cx + 2 * m + 2, plain.cy + 2 * m + 2));
+    // The text rectangle of a cell with an image starts past it.
+    CRect r(0, 0, 100, 20);
+    cell->GetTextRect(&r);
+    EXPECT_EQ(r.left, 16 + 1 + m);
+    // Word-wrapped text wraps at its widest line.
+    cell->SetFormat(DT_WORDBREAK);
+    cell->SetImage(-1);
+    CSize wrapped = cell->GetTextExtent(L"ab\nabcd", pDC);
+    CSize two = cell->GetTextExtent(L"ab", nullptr);   // without a context: the grid's own
+    EXPECT_GT(wrapped.cy - 2 * m, two.cy - 2 * m);       // two lines
+    f.grid.ReleaseDC(pDC);
+}
+
+TEST(GridCellDrawTest, PrintingInBlackOrInScaledColour)
+{
+    Fixture f;
+    CGridCellBase* cell = f.grid.GetCell(2, 1);
+    cell->SetTextColor(kRed);
+    cell->SetText(L"WWWW");
+    Canvas c;
+    ASSERT_TRUE(cell->PrintCell(&c.dc, 2, 1, CRect(0, 0, 99, 23)));
+    int red = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (c.At(x, y) == kRed) ++red;
+    EXPECT_GT(red, 5);
+    EXPECT_EQ(c.At(0, 0), kMagenta);   // no fill: the background colour is the default one
+}
