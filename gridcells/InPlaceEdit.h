@@ -10,6 +10,8 @@ public:
                  UINT nFirstChar);
 
     void EndEdit();
+    // Deletes an editor whose window could not be made (nothing else would ever free it).
+    void Discard() { if (!m_hWnd) delete this; }
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
