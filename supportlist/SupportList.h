@@ -1,0 +1,32 @@
+// The supported-adapter list file and the check run that ends with it.
+#pragma once
+#include "check/AdapterCheck.h"
+
+class CSupportList {
+public:
+    CSupportList(IProbes& probes, AdapterList& list) : m_probes(probes), m_list(list) {}
+    // Empty: the list beside the program's own file. Set by the report tool's --list.
+    void SetListPath(const CString& path) { m_strOverridePath = path; }
+    CString GetListPath();
+    int ApplySupportList();
+    DWORD GetSystemVersion();
+
+private:
+    IProbes& m_probes;
+    AdapterList& m_list;
+    CString m_strOverridePath;
+};
+
+// What the dialog owns: the whole check over one probe surface and one list of records.
+class CNetvetterCheck {
+public:
+    CNetvetterCheck(IProbes& probes, AdapterList& list) : m_adapters(probes, list), m_support(probes, list), m_list(list) {}
+    int RunCheck();
+    CAdapterCheck& Adapters() { return m_adapters; }
+    CSupportList& SupportList() { return m_support; }
+
+private:
+    CAdapterCheck m_adapters;
+    CSupportList m_support;
+    AdapterList& m_list;
+};
