@@ -1,4 +1,5 @@
 #include "app/GridCommandCell.h"
+#include "framework/Afx.h"
 #include "app/ShellActions.h"
 #include "app/SupportSite.h"
 #include "grid/GridCtrl.h"
@@ -13,7 +14,7 @@ static HCURSOR SharedHandCursor()
 {
     if (!g_hHandCursor) {
         HCURSOR system = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));
-        if (system) g_hHandCursor = ::CopyCursor(system);
+        if (system) g_hHandCursor = (HCURSOR)::CopyIcon((HICON)system);
     }
     return g_hHandCursor;
 }

@@ -45,9 +45,7 @@ CNetvetterDlg::CNetvetterDlg(IProbes& probes, CWnd* pParent)
 
 CNetvetterDlg::~CNetvetterDlg()
 {
-    for (INT_PTR i = 0; i < AdapterList.GetSize(); ++i)
-        delete static_cast<CAdapterRecord*>(AdapterList[i]);
-    AdapterList.RemoveAll();
+    DeleteAdapterRecords(AdapterList);
     if (m_pStatusImages) {
         delete m_pStatusImages;
         m_pStatusImages = nullptr;
@@ -139,7 +137,7 @@ void CNetvetterDlg::SetUpHeaderTable()
 void CNetvetterDlg::FillOsRow()
 {
     OsFacts facts = {};
-    DWORD kernel = m_check.GetSystemVersion();
+    DWORD kernel = m_check.SupportList().GetSystemVersion();
     facts.kernelMajor = HIWORD(kernel);
     facts.kernelMinor = LOWORD(kernel);
     OSVERSIONINFOW vi = {};
@@ -231,7 +229,7 @@ void CNetvetterDlg::SetResolution(CAdapterRecord* r, short nRow)
         m_gridResult.SetCellType(nRow, col, RUNTIME_CLASS(CGridCommandCell));
         auto* cell = static_cast<CGridCommandCell*>(m_gridResult.GetCell(nRow, col));
         if (!cell) return;
-        if (r->AdapterKind != KindUsb) {
+        if (r->AdapterKind != CAdapterRecord::KindUsb) {
             r->ResolutionText = ResourceText(IDS_CMD_3945);
             cell->SetText(r->ResolutionText);
             cell->SetCommand(NV_URL_DRIVER_DOCUMENTS);

@@ -4,7 +4,7 @@
 #include "framework/Afx.h"
 #include "grid/GridCtrl.h"
 #include "check/AdapterRecord.h"
-#include "check/AdapterCheck.h"
+#include "supportlist/SupportList.h"
 #include "check/RealProbes.h"
 
 class CNetvetterDlg : public CDialog {
@@ -44,7 +44,7 @@ protected:
 
     RealProbes m_realProbes;
     IProbes& m_probes;
-    CAdapterCheck m_check;
+    CNetvetterCheck m_check;
 
     DECLARE_MESSAGE_MAP()
 };

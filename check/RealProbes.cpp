@@ -1,0 +1,79 @@
+#include "check/RealProbes.h"
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <direct.h>
+#include <winver.h>
+
+HDEVINFO RealProbes::SetupDiGetClassDevsW(const GUID* g, PCWSTR e, HWND p, DWORD f) { return ::SetupDiGetClassDevsW(g, e, p, f); }
+BOOL RealProbes::SetupDiEnumDeviceInfo(HDEVINFO s, DWORD i, PSP_DEVINFO_DATA d) { return ::SetupDiEnumDeviceInfo(s, i, d); }
+BOOL RealProbes::SetupDiGetDeviceRegistryPropertyW(HDEVINFO s, PSP_DEVINFO_DATA d, DWORD p, PDWORD t, PBYTE b, DWORD n,
+                                                   PDWORD r)
+{
+    return ::SetupDiGetDeviceRegistryPropertyW(s, d, p, t, b, n, r);
+}
+BOOL RealProbes::SetupDiGetDeviceInstanceIdW(HDEVINFO s, PSP_DEVINFO_DATA d, PWSTR b, DWORD n, PDWORD r)
+{
+    return ::SetupDiGetDeviceInstanceIdW(s, d, b, n, r);
+}
+BOOL RealProbes::SetupDiDestroyDeviceInfoList(HDEVINFO s) { return ::SetupDiDestroyDeviceInfoList(s); }
+CONFIGRET RealProbes::CM_Get_DevNode_Status(PULONG s, PULONG p, DEVINST d, ULONG f) { return ::CM_Get_DevNode_Status(s, p, d, f); }
+DWORD RealProbes::GetLastError() { return ::GetLastError(); }
+
+LONG RealProbes::RegOpenKeyExW(HKEY r, LPCWSTR s, DWORD o, REGSAM a, PHKEY k) { return ::RegOpenKeyExW(r, s, o, a, k); }
+LONG RealProbes::RegQueryInfoKeyW(HKEY k, LPWSTR c, LPDWORD cl, LPDWORD r, LPDWORD sk, LPDWORD msk, LPDWORD mc,
+                                  LPDWORD v, LPDWORD mvn, LPDWORD mv, LPDWORD sd, PFILETIME lw)
+{
+    return ::RegQueryInfoKeyW(k, c, cl, r, sk, msk, mc, v, mvn, mv, sd, lw);
+}
+LONG RealProbes::RegEnumValueW(HKEY k, DWORD i, LPWSTR n, LPDWORD nl, LPDWORD r, LPDWORD t, LPBYTE d, LPDWORD dl)
+{
+    return ::RegEnumValueW(k, i, n, nl, r, t, d, dl);
+}
+LONG RealProbes::RegEnumKeyExW(HKEY k, DWORD i, LPWSTR n, LPDWORD nl, LPDWORD r, LPWSTR c, LPDWORD cl, PFILETIME lw)
+{
+    return ::RegEnumKeyExW(k, i, n, nl, r, c, cl, lw);
+}
+LONG RealProbes::RegQueryValueExW(HKEY k, LPCWSTR n, LPDWORD r, LPDWORD t, LPBYTE d, LPDWORD dl)
+{
+    return ::RegQueryValueExW(k, n, r, t, d, dl);
+}
+LONG RealProbes::RegCloseKey(HKEY k) { return ::RegCloseKey(k); }
+
+DWORD RealProbes::GetFileVersionInfoSizeW(LPCWSTR p, LPDWORD h) { return ::GetFileVersionInfoSizeW(p, h); }
+BOOL RealProbes::GetFileVersionInfoW(LPCWSTR p, DWORD h, DWORD l, LPVOID d) { return ::GetFileVersionInfoW(p, h, l, d); }
+BOOL RealProbes::VerQueryValueW(LPCVOID b, LPCWSTR s, LPVOID* o, PUINT l) { return ::VerQueryValueW(b, s, o, l); }
+
+HMODULE RealProbes::LoadLibraryW(LPCWSTR n) { return ::LoadLibraryW(n); }
+HMODULE RealProbes::LoadLibraryExW(LPCWSTR n, HANDLE f, DWORD fl) { return ::LoadLibraryExW(n, f, fl); }
+FARPROC RealProbes::GetProcAddress(HMODULE m, LPCSTR p) { return ::GetProcAddress(m, p); }
+BOOL RealProbes::FreeLibrary(HMODULE m) { return ::FreeLibrary(m); }
+HMODULE RealProbes::GetModuleHandleW(LPCWSTR n) { return ::GetModuleHandleW(n); }
+DWORD RealProbes::GetModuleFileNameW(HMODULE m, LPWSTR b, DWORD n) { return ::GetModuleFileNameW(m, b, n); }
+
+BOOL RealProbes::SetDllDirectoryW(LPCWSTR path)
+{
+    // Absent before XP SP1: looked up by name so the program still loads there.
+    typedef BOOL(WINAPI * Fn)(LPCWSTR);
+    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
+    Fn fn = k ? (Fn)(void*)::GetProcAddress(k, "SetDllDirectoryW") : NULL;
+    return fn ? fn(path) : FALSE;
+}
+
+BOOL RealProbes::GetVersionExW(LPOSVERSIONINFOW info) { return ::GetVersionExW(info); }
+BOOL(WINAPI* RealProbes::GetIsWow64Process())(HANDLE, PBOOL)
+{
+    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
+    return k ? (BOOL(WINAPI*)(HANDLE, PBOOL))(void*)::GetProcAddress(k, "IsWow64Process") : NULL;
+}
+void(WINAPI* RealProbes::GetGetNativeSystemInfo())(LPSYSTEM_INFO)
+{
+    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
+    return k ? (void(WINAPI*)(LPSYSTEM_INFO))(void*)::GetProcAddress(k, "GetNativeSystemInfo") : NULL;
+}
+HANDLE RealProbes::GetCurrentProcess() { return ::GetCurrentProcess(); }
+UINT RealProbes::GetWindowsDirectoryW(LPWSTR b, UINT n) { return ::GetWindowsDirectoryW(b, n); }
+HRESULT RealProbes::SHGetFolderPathW(HWND o, int f, HANDLE t, DWORD fl, LPWSTR p) { return ::SHGetFolderPathW(o, f, t, fl, p); }
+BOOL RealProbes::PathAppendW(LPWSTR p, LPCWSTR m) { return ::PathAppendW(p, m); }
+
+wchar_t* RealProbes::_wgetcwd(wchar_t* b, int n) { return ::_wgetcwd(b, n); }
+int RealProbes::_wchdir(const wchar_t* d) { return ::_wchdir(d); }
