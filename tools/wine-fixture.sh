@@ -2,7 +2,7 @@
 # start BUILD: a fresh Wine prefix in BUILD, one persistent wineserver, and Xvfb when there is no display.
 # stop BUILD: ends what start began.
 set -u
-cmd=$1; B=$2
+cmd=$1; B=$(cd "$2" && pwd)
 export WINEPREFIX="$B/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A kernel without 32-bit support cannot start Wine's 32-bit loader; the 64-bit one then does everything.
 WINE=wine

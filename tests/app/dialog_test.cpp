@@ -1,0 +1,513 @@
+// The result dialog hosted for real: a Wine window, the program's own templates and resources, and the
+// check run over a recorded system, so that what a user would see can be read back exactly.
+#include "app/AboutDlg.h"
+#include "app/GridCommandCell.h"
+#include "app/NetvetterDlg.h"
+#include "app/ShellActions.h"
+#include "app/SupportSite.h"
+#include "res/resource.h"
+#include "../check/FakeProbes.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+FakeProbes* FakeProbes::s_cur = nullptr;
+DWORD FakeProbes::s_apiVersion = 0xA0005;
+
+namespace {
+const wchar_t kClassKey[] = L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
+const COLORREF kDarkBlue = 0xC00000;
+const wchar_t kCongratulations[] = L"Congratulations!\nAll installed adapters are supported and have correct driver version.";
+
+void Pump(DWORD ms = 60)
+{
+    DWORD end = ::GetTickCount() + ms;
+    do {
+        MSG m;
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+        ::Sleep(5);
+    } while ((int)(::GetTickCount() - end) < 0);
+}
+
+CString Text(UINT id)
+{
+    CString s;
+    s.LoadString(id);
+    return s;
+}
+
+CString WindowText(HWND h)
+{
+    wchar_t buf[512] = {};
+    ::GetWindowTextW(h, buf, 511);
+    return buf;
+}
+
+// The recorded system also reports a service-pack text through the version query.
+struct SystemProbes : FakeProbes {
+    std::wstring servicePack;
+    BOOL GetVersionExW(LPOSVERSIONINFOW info) override
+    {
+        FakeProbes::GetVersionExW(info);
+        if (info->dwOSVersionInfoSize >= sizeof(OSVERSIONINFOW)) wcsncpy(info->szCSDVersion, servicePack.c_str(), 127);
+        return TRUE;
+    }
+};
+
+struct RecordingShell : IShellActions {
+    std::vector<std::wstring> opened, started;
+    void OpenDocument(LPCWSTR address) override { opened.push_back(address); }
+    void StartProgram(LPCWSTR path) override { started.push_back(path); }
+};
+
+// A recorded Windows 7 system (32-bit unless a test says otherwise) with a list file beside a
+// pretend program file in a folder of its own.
+struct DialogTest : ::testing::Test {
+    SystemProbes p;
+    std::wstring dir;
+    std::string list;
+    std::unique_ptr<CNetvetterDlg> dlg;
+    std::vector<std::wstring> boxes;
+    AfxMessageBoxHook oldHook;
+    RecordingShell shell;
+    IShellActions* oldShell = nullptr;
+
+    DialogTest()
+    {
+        wchar_t tmp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, tmp);
+        dir = std::wstring(tmp) + L"nv_dialog_test";
+        ::CreateDirectoryW(dir.c_str(), nullptr);
+        p.modulePath = dir + L"\\netvetter.exe";
+        p.osMajor = 6;
+        p.osMinor = 1;
+        p.SetSystemVersion(6, 1);
+        oldHook = AfxSetMessageBoxHook([this](LPCWSTR t, UINT) {
+            boxes.push_back(t);
+            return IDOK;
+        });
+        oldShell = SetShellActions(&shell);
+    }
+    ~DialogTest() override
+    {
+        Close();
+        SetShellActions(oldShell);
+        AfxSetMessageBoxHook(oldHook);
+        ::DeleteFileW(ListPath().c_str());
+        ::RemoveDirectoryW(dir.c_str());
+    }
+    std::wstring ListPath() const { return dir + L"\\driverinfo.txt"; }
+
+    // A device the check sees as wireless, with its driver file's version.
+    void AddAdapter(const std::wstring& desc, const std::wstring& hwid, WORD a, WORD b, WORD c, WORD d)
+    {
+        size_t n = p.devices.size();
+        wchar_t sub[16];
+        swprintf(sub, 16, L"\\%04u", (unsigned)n);
+        std::wstring key = std::wstring(kClassKey) + sub;
+        std::wstring cid = hwid.substr(0, hwid.find(L'&', hwid.find(L'&') + 1));
+        p.AddSz(key, L"ComponentId", cid);
+        p.AddDword(key, L"IfType", 71);
+        std::wstring svc = L"svc" + std::to_wstring(n);
+        p.AddSz(L"System\\CurrentControlSet\\Services\\" + svc, L"ImagePath",
+                L"\\SystemRoot\\system32\\DRIVERS\\" + svc + L".sys");
+        p.SetFileVersion(L"C:\\WINDOWS\\system32\\DRIVERS\\" + svc + L".sys", a, b, c, d);
+        p.devices.push_back(FakeDevice{desc, hwid, svc, 0});
+    }
+
+    bool Open(bool writeList = true)
+    {
+        if (writeList) {
+            FILE* f = _wfopen(ListPath().c_str(), L"wb");
+            fwrite(list.data(), 1, list.size(), f);
+            fclose(f);
+        }
+        dlg.reset(new CNetvetterDlg(p));
+        if (!dlg->Create(IDD_NETVETTER_DIALOG)) return false;
+        dlg->SetWindowPos(nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        dlg->ShowWindow(SW_SHOW);
+        dlg->UpdateWindow();
+        Pump();
+        return true;
+    }
+    void Close()
+    {
+        if (dlg && dlg->GetSafeHwnd()) dlg->DestroyWindow();
+        dlg.reset();
+        Pump(10);
+    }
+    CGridCtrl& Result() { return dlg->m_gridResult; }
+    CGridCtrl& Header() { return dlg->m_gridHeader; }
+    CAdapterRecord* Rec(int i) { return static_cast<CAdapterRecord*>(dlg->AdapterList[i]); }
+    CGridCommandCell* Command(int row)
+    {
+        CGridCellBase* c = Result().GetCell(row, 4);
+        return c && c->IsKindOf(RUNTIME_CLASS(CGridCommandCell)) ? static_cast<CGridCommandCell*>(c) : nullptr;
+    }
+    // The template's result-table height in pixels: the row-height rule divides it.
+    int TemplateTableHeight()
+    {
+        CRect r(0, 0, 462, 99);
+        ::MapDialogRect(dlg->m_hWnd, &r);
+        return r.Height();
+    }
+    void ExpectWindowNarrowed()
+    {
+        CRect table, wnd, button;
+        Result().GetClientRect(&table);
+        dlg->GetWindowRect(&wnd);
+        EXPECT_EQ(0, Result().GetColumnWidth(4));
+        EXPECT_EQ(table.Width() + 9, wnd.Width());
+        HWND close = ::GetDlgItem(dlg->m_hWnd, IDOK);
+        ::GetWindowRect(close, &button);
+        POINT tl = {button.left, button.top};
+        ::ScreenToClient(dlg->m_hWnd, &tl);
+        EXPECT_EQ(wnd.Width() / 2 - button.Width() / 2, tl.x);
+        CRect full(0, 0, 462, 154);
+        ::MapDialogRect(dlg->m_hWnd, &full);
+        EXPECT_LT(wnd.Width(), full.Width());
+    }
+};
+}
+
+TEST_F(DialogTest, AllAdaptersFineShowsTheCongratulationAndNarrowsTheWindow)
+{
+    AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170&REV_0001", 103, 1, 0, 113);
+    list = "# test list\n_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(WindowText(dlg->m_hWnd), L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458");
+
+    // Operating-system row.
+    ASSERT_EQ(1, Header().GetRowCount());
+    ASSERT_EQ(2, Header().GetColumnCount());
+    EXPECT_EQ(Header().GetItemText(0, 0), L"Operating System (OS)");
+    EXPECT_EQ(Header().GetItemText(0, 1), L"Windows 7");
+    EXPECT_EQ(kDarkBlue, Header().GetItemTextColor(0, 0));
+    EXPECT_EQ(240, Header().GetColumnWidth(0));
+
+    // Heading row.
+    ASSERT_EQ(2, Result().GetRowCount());
+    ASSERT_EQ(5, Result().GetColumnCount());
+    EXPECT_EQ(1, Result().GetFixedRowCount());
+    const wchar_t* headings[] = {L"Adapter", L"OS Compatibility", L"Driver Version", L"Support Status", L"Resolution"};
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(Result().GetItemText(0, c), headings[c]);
+        EXPECT_EQ(0x11u, Result().GetItemFormat(0, c));
+        EXPECT_EQ(RGB(150, 255, 150), Result().GetItemBackColor(0, c));
+        const LOGFONT* lf = Result().GetItemFont(0, c);
+        ASSERT_TRUE(lf);
+        EXPECT_EQ(12, lf->lfHeight);
+        EXPECT_EQ(580, lf->lfWeight);
+    }
+
+    // The adapter row.
+    EXPECT_EQ(Result().GetItemText(1, 0), L"Corvane USB Stick");
+    EXPECT_EQ(Result().GetItemText(1, 1), L"Supported");
+    EXPECT_EQ(Result().GetItemText(1, 2), L"103.1.0.113");
+    EXPECT_EQ(Result().GetItemText(1, 3), L"Passed");
+    EXPECT_EQ(1, Result().GetItemImage(1, 3));
+    EXPECT_EQ(kDarkBlue, Result().GetItemTextColor(1, 0));
+    EXPECT_EQ((LPARAM)Rec(0), Result().GetItemData(1, 0));
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(16u, Result().GetItemFormat(1, c));
+    EXPECT_EQ(Result().GetItemText(1, 4), L"");
+    EXPECT_EQ(nullptr, Command(1));
+    EXPECT_TRUE(Rec(0)->ResolutionText.IsEmpty());
+
+    EXPECT_EQ(WindowText(dlg->m_staticSummary.m_hWnd), kCongratulations);
+    ExpectWindowNarrowed();
+    // The header table follows the narrowed result table.
+    EXPECT_EQ(Result().GetColumnWidth(1) + Result().GetColumnWidth(2) + Result().GetColumnWidth(3),
+              Header().GetColumnWidth(1));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
+{
+    AddAdapter(L"Fine Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    AddAdapter(L"Old Stick", L"USB\\VID_0846&PID_9010", 103, 1, 0, 100);       // wrong driver: installer
+    AddAdapter(L"Unknown Card", L"PCI\\VEN_1111&DEV_2222&SUBSYS_1", 1, 2, 3, 4);  // not listed
+    AddAdapter(L"Eight Card", L"PCI\\VEN_3333&DEV_4444", 5, 6, 7, 8);           // listed for another OS
+    AddAdapter(L"Unlisted Stick", L"USB\\VID_07D1&PID_3C10&REV_2", 103, 1, 0, 100);
+    list = "_W7_,USB\\VID_0CF3&PID_9170,a\n_W7_,USB\\VID_0846&PID_9010&REV_0001,b\n_W8_,PCI\\VEN_3333&DEV_4444,c\n";
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(6, Result().GetRowCount());
+
+    EXPECT_EQ(Result().GetItemText(1, 3), L"Passed");
+    EXPECT_EQ(1, Result().GetItemImage(1, 3));
+    EXPECT_EQ(nullptr, Command(1));
+
+    EXPECT_EQ(Result().GetItemText(2, 3), L"Incorrect USB driver version");
+    EXPECT_EQ(0, Result().GetItemImage(2, 3));
+    ASSERT_TRUE(Command(2));
+    EXPECT_EQ(CString(Command(2)->GetText()), Text(IDS_CMD_USB));
+    EXPECT_EQ(Command(2)->m_pOwnerDlg, dlg.get());
+    EXPECT_EQ(2, Command(2)->m_nOwnerRow);
+    EXPECT_TRUE(Command(2)->m_strCommand.IsEmpty());
+
+    EXPECT_EQ(Result().GetItemText(3, 1), L"Not supported");
+    EXPECT_EQ(Result().GetItemText(3, 2), L"1.2.3.4");
+    EXPECT_EQ(Result().GetItemText(3, 3), L"Not supported");
+    ASSERT_TRUE(Command(3));
+    EXPECT_EQ(CString(Command(3)->GetText()), L"Click here to see supported WLAN adapter list");
+    EXPECT_EQ(Command(3)->m_strCommand, NV_URL_SUPPORTED_ADAPTERS);
+
+    // Listed, but only for Windows 8.
+    EXPECT_EQ(Result().GetItemText(4, 1), L"Not supported");
+    EXPECT_EQ(Result().GetItemText(4, 3), L"Not supported on this OS");
+    EXPECT_EQ(0, Result().GetItemImage(4, 3));
+    ASSERT_TRUE(Command(4));
+    EXPECT_EQ(Command(4)->m_strCommand, NV_URL_SUPPORTED_ADAPTERS);
+
+    // A USB adapter that is not listed gets the list page, not the installer.
+    ASSERT_TRUE(Command(5));
+    EXPECT_EQ(CString(Command(5)->GetText()), Text(IDS_CMD_LIST));
+
+    EXPECT_EQ(WindowText(dlg->m_staticSummary.m_hWnd), L"");
+    EXPECT_GT(Result().GetColumnWidth(4), 0);
+    CRect wnd, full(0, 0, 462, 154);
+    dlg->GetWindowRect(&wnd);
+    ::MapDialogRect(dlg->m_hWnd, &full);
+    EXPECT_GE(wnd.Width(), full.Width());   // the template's width, frame included
+    // The records keep what the dialog wrote into them.
+    EXPECT_EQ(Rec(1)->ResolutionText, Text(IDS_CMD_USB));
+    EXPECT_EQ(Rec(3)->DriverVersionText, L"Not supported on this OS");
+    EXPECT_TRUE(Rec(0)->ResolutionText.IsEmpty());
+}
+
+TEST_F(DialogTest, PciAdapterWithAWrongDriverGetsTheDriverPage)
+{
+    AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_1", 10, 4, 0, 0);
+    list = "_W7_,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,intel\n";
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(2, Result().GetRowCount());
+    EXPECT_EQ(1, Rec(0)->Supported);
+    EXPECT_EQ(0, Rec(0)->DriverVersionOk);
+    EXPECT_EQ(Result().GetItemText(1, 3), Rec(0)->DriverVersionText);
+    EXPECT_NE(Result().GetItemText(1, 3), L"Passed");
+    ASSERT_TRUE(Command(1));
+    EXPECT_EQ(CString(Command(1)->GetText()), L"Click here to go to supported Intel 3945");
+    EXPECT_EQ(Command(1)->m_strCommand, NV_URL_DRIVER_DOCUMENTS);
+    EXPECT_EQ(nullptr, Command(1)->m_pOwnerDlg);
+}
+
+TEST_F(DialogTest, NoAdapterLeavesOnlyTheHeadingFillingTheTable)
+{
+    list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(1, Result().GetRowCount());
+    EXPECT_EQ(WindowText(dlg->m_staticSummary.m_hWnd), L"No installed adapter detected.");
+    CRect client;
+    Result().GetClientRect(&client);
+    EXPECT_GE(Result().GetRowHeight(0), client.Height() - 1);
+    EXPECT_LT(Result().GetRowHeight(0), 45 + client.Height());
+    EXPECT_NE(40, Result().GetRowHeight(0));
+    ExpectWindowNarrowed();
+}
+
+TEST_F(DialogTest, RowHeightsChangeOnlyBelowFortyFivePixelsPerRow)
+{
+    // The template height divided by rows + 1, against the threshold: the largest count that stays
+    // at or above 45 and the first one below it.
+    ASSERT_TRUE(Open());
+    int h0 = TemplateTableHeight();
+    Close();
+    int keep = h0 / 45 - 1;
+    ASSERT_GE(keep, 1);
+    for (int n : {keep, keep + 1}) {
+        p.devices.clear();
+        p.keys.clear();
+        for (int i = 0; i < n; ++i) AddAdapter(L"Card " + std::to_wstring(i), L"PCI\\VEN_1111&DEV_0001", 1, 0, 0, 0);
+        list = "_W7_,PCI\\VEN_1111&DEV_0001,card\n";
+        ASSERT_TRUE(Open());
+        ASSERT_EQ(n + 1, Result().GetRowCount());
+        bool below = (int)((double)h0 / (n + 1)) < 45;
+        EXPECT_EQ(below, n == keep + 1) << n;
+        if (below) {
+            EXPECT_EQ(40, Result().GetRowHeight(0));
+            for (int r = 1; r <= n; ++r) EXPECT_EQ(45, Result().GetRowHeight(r));
+        } else {
+            // The fit step's heights: the rows fill the client area exactly.
+            CRect client;
+            Result().GetClientRect(&client);
+            long total = 0;
+            for (int r = 0; r <= n; ++r) total += Result().GetRowHeight(r);
+            // (the shrink step then makes the table one pixel taller than its rows)
+            EXPECT_NEAR(client.Height(), total, 1);
+            EXPECT_NE(45, Result().GetRowHeight(1));
+        }
+        Close();
+    }
+}
+
+TEST_F(DialogTest, MissingListFileShowsOneMessageAndLeavesTheTablesEmpty)
+{
+    AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    ASSERT_TRUE(Open(false));
+    ASSERT_EQ(1u, boxes.size());
+    std::wstring path = ListPath();
+    EXPECT_EQ(boxes[0], L"Can't open " + path + L".\nCheck to make sure " + path + L" exists.");
+    EXPECT_EQ(0, Result().GetRowCount());
+    EXPECT_EQ(0, Result().GetColumnCount());
+    EXPECT_EQ(0, Header().GetRowCount());
+    EXPECT_EQ(0, Header().GetColumnCount());
+    EXPECT_EQ(WindowText(dlg->m_staticSummary.m_hWnd), L"");
+    EXPECT_EQ(WindowText(dlg->m_hWnd), L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458");
+    // Close still ends the dialog.
+    ::SendMessageW(dlg->m_hWnd, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(IDOK, dlg->m_nEndResult);
+}
+
+TEST_F(DialogTest, OsRowNamesTheSystemWithBitnessAndServicePack)
+{
+    list = "";
+    struct Case { DWORD om, on; WORD km, kn; BOOL wow; const wchar_t* sp; const wchar_t* name; };
+    const Case cases[] = {{6, 1, 6, 1, TRUE, L"Service Pack 1", L"Windows 7 64-Bit (Service Pack 1)"},
+                          {6, 2, 10, 0, FALSE, L"", L"Windows 10"},
+                          {6, 2, 6, 3, TRUE, L"", L"Windows 8.1 64-Bit"},
+                          {6, 0, 6, 0, TRUE, L"Service Pack 2", L""},
+                          {6, 0, 0, 0, TRUE, L"Service Pack 2", L"Windows Vista (Service Pack 2)"},
+                          {5, 2, 5, 2, FALSE, L"", L"Windows XP 64-Bit"}};
+    for (const Case& c : cases) {
+        p.osMajor = c.om;
+        p.osMinor = c.on;
+        p.wow64 = c.wow;
+        p.servicePack = c.sp;
+        p.productVersionMS.clear();
+        if (c.km) p.SetSystemVersion(c.km, c.kn);
+        ASSERT_TRUE(Open());
+        EXPECT_EQ(Header().GetItemText(0, 1), c.name) << c.name;
+        Close();
+    }
+}
+
+TEST_F(DialogTest, RecordsOutsideTheCheckValuesShowNotApplicableAndNoCongratulation)
+{
+    AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+    ASSERT_TRUE(Open());
+    Rec(0)->OsCompatible = 2;
+    dlg->m_staticSummary.SetWindowText(L"");
+    dlg->FillResultTable();
+    ASSERT_EQ(3, Result().GetRowCount());
+    EXPECT_EQ(Result().GetItemText(2, 1), L"N/A");
+    EXPECT_EQ(1, Result().GetItemImage(2, 3));
+    EXPECT_EQ(WindowText(dlg->m_staticSummary.m_hWnd), L"");
+}
+
+TEST_F(DialogTest, CommandCellsHitTheirTextAndAskTheShellOnce)
+{
+    AddAdapter(L"Unknown Card", L"PCI\\VEN_1111&DEV_2222", 1, 2, 3, 4);
+    AddAdapter(L"Old Stick", L"USB\\VID_0846&PID_9010", 103, 1, 0, 100);
+    list = "_W7_,USB\\VID_0846&PID_9010,b\n";
+    ASSERT_TRUE(Open());
+    Result().RedrawWindow();
+    Pump();
+    CGridCommandCell* listCell = Command(1);
+    CGridCommandCell* usbCell = Command(2);
+    ASSERT_TRUE(listCell && usbCell);
+    CRect cellRect;
+    Result().GetCellRect(1, 4, &cellRect);
+    EXPECT_EQ(cellRect, listCell->m_rcCell);
+    EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), listCell->GetTextColor());
+
+    // The hot area runs from the cell's left edge to the measured width of the text, whatever the height.
+    CSize extent = listCell->GetTextExtent(listCell->GetText(), nullptr);
+    ASSERT_GT(extent.cx, 0);
+    ASSERT_LT(extent.cx, cellRect.Width());
+    CString text;
+    CPoint inside(extent.cx, cellRect.Height() + 50);
+    EXPECT_TRUE(listCell->HitCommandText(inside, text));
+    EXPECT_EQ(text, Text(IDS_CMD_LIST));
+    CPoint beyond(extent.cx + 1, 2);
+    EXPECT_FALSE(listCell->HitCommandText(beyond, text));
+
+    listCell->OnLButtonUp(CPoint(extent.cx + 3, 5));
+    EXPECT_TRUE(shell.opened.empty());
+    listCell->OnLButtonUp(CPoint(2, 5));
+    ASSERT_EQ(1u, shell.opened.size());
+    EXPECT_EQ(shell.opened[0], NV_URL_SUPPORTED_ADAPTERS);
+
+    // No installer beside the program: nothing starts and the dialog stays.
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder(self);
+    folder = folder.substr(0, folder.rfind(L'\\')) + L"\\WlanStickSetup";
+    std::wstring installer = folder + L"\\setup.exe";
+    ::DeleteFileW(installer.c_str());
+    usbCell->OnLButtonUp(CPoint(2, 5));
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_EQ(-1, dlg->m_nEndResult);
+    ASSERT_TRUE(::IsWindow(dlg->m_hWnd));
+
+    // With it: started once, and the dialog ends with IDOK.
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    FILE* f = _wfopen(installer.c_str(), L"wb");
+    ASSERT_TRUE(f);
+    fclose(f);
+    usbCell->OnLButtonUp(CPoint(2, 5));
+    ::DeleteFileW(installer.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    ASSERT_EQ(1u, shell.started.size());
+    EXPECT_EQ(shell.started[0], installer);
+    EXPECT_EQ(IDOK, dlg->m_nEndResult);
+    EXPECT_EQ(1u, shell.opened.size());
+}
+
+TEST_F(DialogTest, CommandCellsAreNeverEditedAndPlainTextIsNoCommand)
+{
+    CGridCommandCell cell;
+    EXPECT_FALSE(cell.Edit(1, 4, CRect(0, 0, 100, 20), CPoint(1, 1), 0, 'a'));
+    EXPECT_TRUE(CGridCommandCell::IsCommandText(Text(IDS_CMD_3945)));
+    EXPECT_FALSE(CGridCommandCell::IsCommandText(L"click here to install usb abgn driver"));
+    cell.SetText(L"Passed");
+    CString text;
+    CPoint pt(1, 1);
+    EXPECT_FALSE(cell.HitCommandText(pt, text));
+}
+
+TEST_F(DialogTest, SystemMenuHasTheAboutEntryAndTheAboutBoxCloses)
+{
+    list = "";
+    ASSERT_TRUE(Open());
+    // As in the program, the result dialog is the main window: the About box is modal over it.
+    CWinApp app;
+    app.m_pMainWnd = dlg.get();
+    HMENU menu = ::GetSystemMenu(dlg->m_hWnd, FALSE);
+    ASSERT_TRUE(menu);
+    int n = ::GetMenuItemCount(menu);
+    ASSERT_GE(n, 2);
+    EXPECT_EQ((UINT)IDM_ABOUTBOX, ::GetMenuItemID(menu, n - 1));
+    wchar_t label[64] = {};
+    ::GetMenuStringW(menu, n - 1, label, 63, MF_BYPOSITION);
+    EXPECT_STREQ(L"&About Netvetter...", label);
+    EXPECT_TRUE(::GetMenuState(menu, n - 2, MF_BYPOSITION) & MF_SEPARATOR);
+
+    // The About box runs modally; a timer inside its loop reads it and presses OK.
+    static std::vector<std::wstring> seen;
+    static HWND owner;
+    seen.clear();
+    owner = dlg->m_hWnd;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND about = ::FindWindowW(L"#32770", L"About Netvetter");
+        if (!about) return;
+        ::KillTimer(nullptr, id);
+        for (HWND c = ::GetWindow(about, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) seen.push_back(WindowText(c).GetString());
+        seen.push_back(::IsWindowEnabled(owner) ? L"owner enabled" : L"owner disabled");
+        ::PostMessageW(about, WM_COMMAND, IDOK, 0);
+    });
+    ::SendMessageW(dlg->m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ::KillTimer(nullptr, timer);
+    ASSERT_FALSE(seen.empty());
+    bool version = false;
+    for (auto& s : seen) version |= s == L"Netvetter Version 1.0";
+    EXPECT_TRUE(version);
+    EXPECT_EQ(L"owner disabled", seen.back());
+    EXPECT_TRUE(::IsWindow(dlg->m_hWnd));
+    EXPECT_EQ(::FindWindowW(L"#32770", L"About Netvetter"), nullptr);
+    EXPECT_EQ((HCURSOR)dlg->m_hIcon, (HCURSOR)::SendMessageW(dlg->m_hWnd, WM_QUERYDRAGICON, 0, 0));
+    app.m_pMainWnd = nullptr;
+}
