@@ -3,7 +3,7 @@
 # make test: install what is missing, build, run every test under Wine.
 BUILD ?= build
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test screenshots clean
 all: build
 
 deps:
@@ -17,6 +17,10 @@ run: build
 
 test: build
 	@bash tools/test.sh $(BUILD)
+
+# Pictures of the dialog on recorded systems for the README (docs/dialog-*.png).
+screenshots: build
+	@bash tools/screenshots.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

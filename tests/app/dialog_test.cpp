@@ -511,3 +511,93 @@ TEST_F(DialogTest, SystemMenuHasTheAboutEntryAndTheAboutBoxCloses)
     EXPECT_EQ((HCURSOR)dlg->m_hIcon, (HCURSOR)::SendMessageW(dlg->m_hWnd, WM_QUERYDRAGICON, 0, 0));
     app.m_pMainWnd = nullptr;
 }
+
+namespace {
+// The window as the screen shows it, frame included, as a 24-bit BMP file.
+bool SaveWindowBitmap(HWND h, const std::wstring& path)
+{
+    RECT r;
+    ::GetWindowRect(h, &r);
+    int w = r.right - r.left, ht = r.bottom - r.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, w, ht);
+    HGDIOBJ old = ::SelectObject(mem, bmp);
+    ::BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+    ::SelectObject(mem, old);
+    BITMAPINFOHEADER bi = {};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = ht;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    bi.biCompression = BI_RGB;
+    int stride = (w * 3 + 3) & ~3;
+    std::vector<BYTE> bits((size_t)stride * ht);
+    ::GetDIBits(mem, bmp, 0, ht, bits.data(), (BITMAPINFO*)&bi, DIB_RGB_COLORS);
+    ::DeleteObject(bmp);
+    ::DeleteDC(mem);
+    ::ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi;
+    fh.bfSize = (DWORD)(fh.bfOffBits + bits.size());
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&bi, sizeof bi, 1, f);
+    fwrite(bits.data(), 1, bits.size(), f);
+    return fclose(f) == 0;
+}
+}
+
+// Pictures of the dialog for the README, from recorded systems; tools/screenshots.sh runs this with
+// NV_SCREENSHOT_DIR set and turns the bitmaps into PNG files.
+TEST_F(DialogTest, Screenshots)
+{
+    wchar_t out[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", out, MAX_PATH)) GTEST_SKIP() << "NV_SCREENSHOT_DIR not set";
+    p.osMajor = 6;
+    p.osMinor = 1;
+    p.wow64 = TRUE;
+    p.servicePack = L"Service Pack 1";
+    const std::string fineList = "_W7_X64,USB\\VID_0CF3&PID_9170,AirStick 2\n"
+                                 "_W7_X64,PCI\\VEN_168C&DEV_002A,Atheros card\n"
+                                 "_W7_X64,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,Intel\n"
+                                 "_W7_X64,USB\\VID_0846&PID_9010,AirStick 1\n"
+                                 "_W8_X64,PCI\\VEN_14E4&DEV_4727,Broadcom card\n";
+    auto shoot = [&](const wchar_t* name) {
+        ASSERT_TRUE(Open());
+        ::SetForegroundWindow(dlg->m_hWnd);
+        dlg->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(400);
+        EXPECT_TRUE(SaveWindowBitmap(dlg->m_hWnd, std::wstring(out) + L"\\" + name + L".bmp"));
+        Close();
+        p.devices.clear();
+        p.keys.clear();
+    };
+
+    list = fineList;
+    AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter", L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
+    AddAdapter(L"Atheros AR9280 Wireless Network Adapter", L"PCI\\VEN_168C&DEV_002A&SUBSYS_3A7A168C", 8, 0, 0, 238);
+    shoot(L"dialog-all-fine");
+
+    AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter", L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
+    AddAdapter(L"Corvane AirStick 1 USB Wireless LAN Adapter", L"USB\\VID_0846&PID_9010&REV_0001", 103, 1, 0, 90);
+    AddAdapter(L"Broadcom 802.11n Network Adapter", L"PCI\\VEN_14E4&DEV_4727&SUBSYS_E042105B", 5, 100, 82, 112);
+    AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_10208086", 10, 4, 0, 0);
+    AddAdapter(L"Ralink RT2870 Wireless LAN Card", L"USB\\VID_148F&PID_2870&REV_0101", 3, 1, 0, 4);
+    shoot(L"dialog-resolutions");
+
+    shoot(L"dialog-no-adapter");
+
+    for (int i = 0; i < 8; ++i) {
+        if (i % 2)
+            AddAdapter(L"Atheros AR9280 Wireless Network Adapter #" + std::to_wstring(i + 1),
+                       L"PCI\\VEN_168C&DEV_002A&SUBSYS_3A7A168C", 8, 0, 0, 238);
+        else
+            AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter #" + std::to_wstring(i + 1),
+                       L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, i == 4 ? 100 : 113);
+    }
+    shoot(L"dialog-many-adapters");
+}
