@@ -302,15 +302,38 @@ typedef void(WINAPI* GetApiVersionFn)(DWORD*);
 int CAdapterCheck::CheckProSetVersion()
 {
     int result = 1;
-    // Running as administrator: keep the current directory out of the bare-name search.
-    m_probes.SetDllDirectoryW(L"");
-    HMODULE lib = m_probes.LoadLibraryW(L"MurocApi.dll");
+    // Running as administrator, a MurocApi.dll planted in the current directory must not be loaded by
+    // the bare-name search. Take the current directory out of the search where the system offers
+    // that, and, because not every system honours it (Wine keeps searching it), also make the
+    // program's own folder, which the search visits first anyway, the current directory for the
+    // length of the load. The rest of the search stays as it is. Where neither can be done the bare
+    // name is not loaded at all.
+    BOOL dllDirectoryOff = m_probes.SetDllDirectoryW(L"");
+    HMODULE lib = NULL;
     BOOL changedDir = FALSE;
     WCHAR saved[MAX_PATH + 1];
+    BOOL haveSaved = m_probes._wgetcwd(saved, MAX_PATH) != NULL;
+    saved[MAX_PATH] = 0;
+    BOOL inOwnFolder = FALSE;
+    if (haveSaved) {
+        WCHAR self[MAX_PATH + 1];
+        DWORD n = m_probes.GetModuleFileNameW(NULL, self, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) {
+            self[n] = 0;
+            WCHAR* slash = wcsrchr(self, L'\\');
+            if (slash) {
+                slash[1] = 0;  // keep the backslash: "C:" alone would mean the drive's current folder
+                inOwnFolder = m_probes._wchdir(self) == 0;
+            }
+        }
+    }
+    if (inOwnFolder || dllDirectoryOff)
+        lib = m_probes.LoadLibraryW(L"MurocApi.dll");
+    if (inOwnFolder)
+        m_probes._wchdir(saved);
     if (!lib) {
         CString folder = ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"");
-        if (!folder.IsEmpty() && m_probes._wgetcwd(saved, MAX_PATH)) {
-            saved[MAX_PATH] = 0;
+        if (!folder.IsEmpty() && haveSaved) {
             if (m_probes._wchdir(folder) == 0)
                 changedDir = TRUE;
             CString full = folder + L"\\MurocApi.dll";
