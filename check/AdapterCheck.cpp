@@ -34,7 +34,7 @@ void CAdapterCheck::EnumerateAdapters()
         if (!m_probes.SetupDiEnumDeviceInfo(set, index, &dev))
             break;
         DWORD type = 0, size = 0;
-        if (!m_probes.SetupDiGetDeviceRegistryPropertyW(set, &dev, SPDRP_BUSNUMBER, &type, &prop[0], propSize, &size))
+        if (!m_probes.SetupDiGetDeviceRegistryPropertyW(set, &dev, SPDRP_ADDRESS, &type, &prop[0], propSize, &size))
             continue;
         size = 0;
         if (!m_probes.SetupDiGetDeviceRegistryPropertyW(set, &dev, SPDRP_DEVICEDESC, &type, &prop[0], propSize, &size))

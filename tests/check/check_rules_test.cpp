@@ -177,3 +177,194 @@ TEST_F(CheckFixture, DriverVersionLongServiceNameAndImagePathForms)
     Enumerate();
     EXPECT_EQ(0, Rec(0)->DriverVersion[0]);  // empty ImagePath: no file
 }
+
+// Devices the enumeration must leave out: no bus address (property 0x1C; the bus number 0x15 is not
+// what is asked), a failed node-status call, a problem number. The hardware ID is the first string of
+// the list only.
+struct SkipProbes : FakeProbes {
+    std::vector<DWORD> failProperty;  // per device: property code that fails, or ~0u
+    std::vector<CONFIGRET> nodeResult;
+    BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO s, PSP_DEVINFO_DATA d, DWORD property, PDWORD type, PBYTE buffer,
+                                           DWORD size, PDWORD required) override
+    {
+        if (d->DevInst < failProperty.size() && failProperty[d->DevInst] == property) {
+            lastError = ERROR_INVALID_DATA;
+            return FALSE;
+        }
+        return FakeProbes::SetupDiGetDeviceRegistryPropertyW(s, d, property, type, buffer, size, required);
+    }
+    CONFIGRET CM_Get_DevNode_Status(PULONG st, PULONG pr, DEVINST di, ULONG f) override
+    {
+        CONFIGRET r = FakeProbes::CM_Get_DevNode_Status(st, pr, di, f);
+        return di < nodeResult.size() ? nodeResult[di] : r;
+    }
+};
+
+TEST(EnumerationSkipTest, DeviceQueriesThatDecideTheList)
+{
+    SkipProbes p;
+    AdapterList list;
+    const std::wstring cls = std::wstring(kClass) + L"\\0000";
+    p.AddSz(cls, L"ComponentId", L"");  // every device is wireless
+    p.AddDword(cls, L"RadioEnable", 1);
+    const wchar_t* names[] = {L"no address", L"no bus number", L"no description", L"no hardware id",
+                              L"node fails", L"problem 28", L"listed"};
+    for (int i = 0; i < 7; ++i) p.devices.push_back(FakeDevice{names[i], std::wstring(L"PCI\\VEN_1&DEV_") + (wchar_t)(L'0' + i), L""});
+    p.failProperty = {0x1C, 0x15, 0, 1, ~0u, ~0u, ~0u};
+    p.nodeResult = {CR_SUCCESS, CR_SUCCESS, CR_SUCCESS, CR_SUCCESS, CR_NO_SUCH_DEVNODE, CR_SUCCESS, CR_SUCCESS};
+    p.devices[5].problem = 28;
+    // A multi-string list of IDs: only the first counts.
+    p.devices[6].hwid = std::wstring(L"pci\\ven_1&dev_6&subsys_1\0USB\\VID_9&PID_9", 41);
+    CAdapterCheck(p, list).EnumerateAdapters();
+    std::vector<std::wstring> got;
+    for (INT_PTR i = 0; i < list.GetSize(); ++i) got.push_back((LPCWSTR)GetAdapter(list, i)->Description);
+    EXPECT_EQ((std::vector<std::wstring>{L"no bus number", L"listed"}), got);
+    ASSERT_EQ(2, list.GetSize());
+    EXPECT_STREQ(L"PCI\\VEN_1&DEV_6", GetAdapter(list, 1)->HardwareId);
+    EXPECT_EQ(CAdapterRecord::KindPci, GetAdapter(list, 1)->AdapterKind);
+    DeleteAdapterRecords(list);
+}
+
+// The five USB IDs with a required driver need 103.1.0 and a revision of 113 or more; every other
+// USB adapter passes whatever its version.
+TEST_F(CheckFixture, UsbDriverVersionTable)
+{
+    const wchar_t* ids[] = {L"USB\\VID_0CF3&PID_9170", L"USB\\VID_0846&PID_9010", L"USB\\VID_07D1&PID_3C10",
+                            L"USB\\VID_07D1&PID_3A09", L"USB\\VID_1435&PID_0804"};
+    struct V { WORD a, b, c, d; int ok; };
+    const V versions[] = {{103, 1, 0, 112, 0}, {103, 1, 0, 113, 1}, {103, 1, 0, 200, 1}, {103, 1, 0, 65535, 1},
+                          {103, 2, 0, 113, 0}, {103, 1, 1, 113, 0}, {104, 1, 0, 113, 0}, {102, 1, 0, 200, 0},
+                          {0, 0, 0, 0, 0}};
+    for (const wchar_t* id : ids)
+        for (const V& v : versions) AddDevice(L"Stick", std::wstring(id) + L"&REV_0001", v.a, v.b, v.c, v.d);
+    AddDevice(L"Unlisted", L"USB\\VID_0CF3&PID_9171&REV_0001");
+    AddDevice(L"Unlisted", L"USB\\VID_0CF3&PID_9171", 1, 0, 0, 0);
+    Enumerate();
+    const size_t nv = sizeof(versions) / sizeof(versions[0]);
+    ASSERT_EQ((INT_PTR)(5 * nv + 2), list.GetSize());
+    for (size_t i = 0; i < 5 * nv; ++i) {
+        const V& v = versions[i % nv];
+        EXPECT_STREQ(ids[i / nv], Rec((int)i)->HardwareId);
+        EXPECT_EQ(CAdapterRecord::KindUsb, Rec((int)i)->AdapterKind);
+        EXPECT_EQ(v.ok, Rec((int)i)->DriverVersionOk) << i;
+        EXPECT_STREQ(v.ok ? L"Passed" : L"Incorrect USB driver version", Rec((int)i)->DriverVersionText) << i;
+    }
+    EXPECT_EQ(1, Rec((int)(5 * nv))->DriverVersionOk);
+    EXPECT_EQ(1, Rec((int)(5 * nv + 1))->DriverVersionOk);
+}
+
+// An Intel 3945 on the USB bus is judged by the USB rule only; its utility is not asked.
+TEST_F(CheckFixture, Intel3945OnUsbIsAUsbAdapter)
+{
+    AddDevice(L"Intel(R) PRO/Wireless 3945ABG", L"USB\\VID_8086&PID_4222", 1, 0, 0, 0, false);
+    p.AddSz(L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"C:\\PROSET");
+    p.libInFolder = true;
+    FakeProbes::s_apiVersion = 0x1;
+    Enumerate();
+    FakeProbes::s_apiVersion = 0xA0005;
+    ASSERT_EQ(1, list.GetSize());
+    EXPECT_EQ(CAdapterRecord::KindUsb, Rec(0)->AdapterKind);
+    EXPECT_EQ(1, Rec(0)->DriverVersionOk);
+    EXPECT_EQ(L"", p.loadedFrom);
+}
+
+// Depth first, sub-keys in index order, and nothing more is opened once the device's key is found.
+struct CountingProbes : FakeProbes {
+    int opens = 0;
+    LONG RegOpenKeyExW(HKEY r, LPCWSTR sub, DWORD o, REGSAM s, PHKEY out) override
+    {
+        ++opens;
+        return FakeProbes::RegOpenKeyExW(r, sub, o, s, out);
+    }
+};
+
+TEST(RegistryWalkTest, DepthFirstFirstKeyDecidesAndStops)
+{
+    CountingProbes p;
+    AdapterList list;
+    CAdapterCheck c(p, list);
+    const std::wstring k = kClass;
+    // 0000\A\B is met before 0001: it decides (unmarked), though 0001 is marked.
+    p.AddSz(k + L"\\0000\\A\\B", L"ComponentId", L"PCI\\VEN_0001&DEV_0001");
+    p.AddSz(k + L"\\0001", L"ComponentId", L"PCI\\VEN_0001&DEV_0001");
+    p.AddDword(k + L"\\0001", L"IfType", 71);
+    EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\VEN_0001&DEV_0001&SUBSYS_1"));
+    // A ComponentId longer than the device's ID corresponds to it when it starts with the ID.
+    p.AddSz(k + L"\\0002", L"ComponentId", L"pci\\ven_0002&dev_0002&subsys_0&rev_01");
+    p.AddDword(k + L"\\0002", L"IfType", 71);
+    EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_0002&DEV_0002&SUBSYS_0"));
+    // Neither a prefix nor an extension: no match.
+    EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\VEN_0002&DEV_0003"));
+    // After the key is found no further key is opened: class key, 0000, A, B, 0001, 0002 only.
+    for (int i = 3; i < 40; ++i) {
+        wchar_t sub[8];
+        swprintf(sub, 8, L"\\%04d", i);
+        p.AddSz(k + sub, L"ComponentId", L"USB\\OTHER");
+    }
+    p.opens = 0;
+    EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_0002&DEV_0002"));
+    EXPECT_EQ(6, p.opens);
+    p.opens = 0;
+    EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\NOWHERE"));
+    EXPECT_EQ(6 + 37, p.opens);  // not found: the whole tree once
+    EXPECT_EQ(0, p.openKeys);
+    // IfType is the first byte written as "%0x": 0x47 only; 0x470 as a number starts with 0x70.
+    p.keys.clear();
+    p.AddSz(k + L"\\0000", L"ComponentId", L"X");
+    FakeValue one{L"IfType", REG_BINARY, {0x47}};
+    p.Key(k + L"\\0000").values.push_back(one);
+    EXPECT_EQ(1, c.IsWirelessAdapter(L"X"));
+    p.Key(k + L"\\0000").values.back().data = {0x70, 0x04, 0, 0};
+    EXPECT_EQ(0, c.IsWirelessAdapter(L"X"));
+    p.Key(k + L"\\0000").values.back().data = {};  // empty: the byte set to 0 before the read
+    EXPECT_EQ(0, c.IsWirelessAdapter(L"X"));
+    p.Key(k + L"\\0000").values.back().data = {'4', 0, '7', 0};  // the text "47"
+    EXPECT_EQ(0, c.IsWirelessAdapter(L"X"));
+}
+
+// Raw registry data, device properties and ImagePath are used only up to their returned length,
+// whatever the buffer held before and whether or not they carry a terminator.
+TEST_F(CheckFixture, ValuesAreBoundedByTheirLength)
+{
+    const std::wstring k0 = std::wstring(kClass) + L"\\0000";
+    std::wstring junk(8000, L'Z');
+    p.Key(k0).values.push_back(FakeValue{L"AJunk", REG_BINARY, std::vector<BYTE>((BYTE*)junk.data(), (BYTE*)(junk.data() + junk.size()))});
+    p.AddSz(k0, L"ComponentId", L"PCI\\VEN_00AA", false);  // unterminated, after a long value
+    p.AddDword(k0, L"IfType", 71);
+    CAdapterCheck c(p, list);
+    EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_00AA&DEV_0001"));
+    // A value that fills the whole 16383-byte buffer.
+    std::wstring fill = L"PCI\\VEN_00BB";
+    fill.resize(8192, L'Q');
+    p.keys.clear();
+    p.Key(k0).values.push_back(FakeValue{L"ComponentId", REG_BINARY, std::vector<BYTE>((BYTE*)fill.data(), (BYTE*)fill.data() + 16383)});
+    p.AddDword(k0, L"RadioEnable", 1);
+    EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_00BB"));
+
+    // A description and hardware ID longer than the 4096-byte property buffer arrive unterminated.
+    p.keys.clear();
+    AddDevice(std::wstring(3000, L'D'), L"PCI\\VEN_00CC&DEV_0001&" + std::wstring(3000, L'S'), 1, 2, 3, 4);
+    // ImagePath without a terminator, read after a longer one.
+    const std::wstring svc = L"System\\CurrentControlSet\\Services\\svc0";
+    p.keys[FakeProbes::Norm(svc)].values.clear();
+    p.AddSz(svc, L"ImagePath", L"system32\\DRIVERS\\svc0.sys", false);
+    AddDevice(L"Long path first", L"PCI\\VEN_00DD&DEV_0001", 0, 0, 0, 0);
+    p.keys[FakeProbes::Norm(L"System\\CurrentControlSet\\Services\\svc1")].values.clear();
+    p.AddSz(L"System\\CurrentControlSet\\Services\\svc1", L"ImagePath", std::wstring(250, L'P'));
+    std::swap(p.devices[0], p.devices[1]);
+    // An ImagePath filling its 520 bytes: cut at 260 characters.
+    AddDevice(L"Full", L"PCI\\VEN_00EE&DEV_0001");
+    const std::wstring svc2 = L"System\\CurrentControlSet\\Services\\svc2";
+    p.keys[FakeProbes::Norm(svc2)].values.clear();
+    p.AddSz(svc2, L"ImagePath", std::wstring(260, L'F'), false);
+    testing::internal::CaptureStdout();
+    Enumerate();
+    fflush(stdout);
+    std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(3, list.GetSize());
+    EXPECT_EQ(2048, Rec(1)->Description.GetLength());
+    EXPECT_STREQ(L"PCI\\VEN_00CC&DEV_0001", Rec(1)->HardwareId);
+    EXPECT_EQ(1, Rec(1)->DriverVersion[0]);
+    EXPECT_EQ(4, Rec(1)->DriverVersion[3]);
+    EXPECT_NE(std::string::npos, out.find("Driver File=" + std::string(260, 'F') + "\n"));
+}
