@@ -2,9 +2,16 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-# The posix threading variant is the one libstdc++ needs for std::mutex and friends.
-find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-posix ${TOOLCHAIN_PREFIX}-gcc)
-find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-posix ${TOOLCHAIN_PREFIX}-g++)
+# The program is built with the win32 threading variant: the posix one drags in winpthreads, which
+# imports GetTickCount64, and Windows XP has no such function, so the program would not even load there.
+# A build with the tests needs the posix variant, for GoogleTest's std::mutex.
+if(DEFINED NV_TESTS AND NOT NV_TESTS)
+  set(NV_THREADS win32)
+else()
+  set(NV_THREADS posix)
+endif()
+find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-${NV_THREADS} ${TOOLCHAIN_PREFIX}-gcc)
+find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-${NV_THREADS} ${TOOLCHAIN_PREFIX}-g++)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

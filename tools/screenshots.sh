@@ -3,7 +3,7 @@
 # Runs the dialog tests' screenshot case under Xvfb in the test build's Wine prefix.
 set -eu
 B=${1:-build}
-[ -d "$B/x64" ] && T="$B/x64" || T="$B"
+[ -d "$B/tests32" ] && T="$B/tests32" || T="$B/x64"
 T=$(cd "$T" && pwd)
 out="$T/shots"
 rm -rf "$out"; mkdir -p "$out" docs
