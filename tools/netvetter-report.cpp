@@ -1,0 +1,218 @@
+// Console report of the adapter check: the same check the program runs, over this system or over a
+// recorded one, printed as lines or as JSON, with an exit code that scripts can test.
+#include "supportlist/SupportList.h"
+#include "check/RealProbes.h"
+#include "check/RecordedProbes.h"
+#include "check/Snapshot.h"
+#include "framework/AfxApp.h"
+#include "res/resource.h"
+#include <io.h>
+#include <stdio.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kUsage[] =
+    L"Usage: netvetter-report [--snapshot FILE] [--list FILE] [--capture FILE] [--json]\n"
+    L"Runs Netvetter's adapter check and prints one line per adapter and the overall outcome.\n"
+    L"  --snapshot FILE  replay the system recorded in FILE instead of checking this one\n"
+    L"  --list FILE      use FILE as the supported-adapter list instead of driverinfo.txt\n"
+    L"                   beside the program (or the list that the snapshot names)\n"
+    L"  --capture FILE   also write a snapshot of the system checked to FILE\n"
+    L"  --json           print the report as JSON (the check's trace then goes to stderr)\n"
+    L"Exit code: 0 every adapter is correct or none is installed, 1 some adapter needs action,\n"
+    L"2 the list cannot be read, the snapshot is malformed or the command line is wrong.\n";
+
+// Text to a standard stream: UTF-16 to a console, UTF-8 to a file or pipe.
+void Write(FILE* stream, const std::wstring& text)
+{
+    fflush(stream);
+    HANDLE h = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0, done = 0;
+    if (h && h != INVALID_HANDLE_VALUE && ::GetConsoleMode(h, &mode)) {
+        ::WriteConsoleW(h, text.c_str(), (DWORD)text.size(), &done, NULL);
+        return;
+    }
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string bytes(n > 0 ? n : 0, '\0');
+    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &bytes[0], n, NULL, NULL);
+    fwrite(bytes.data(), 1, bytes.size(), stream);
+    fflush(stream);
+}
+
+std::wstring JsonString(const CString& s)
+{
+    std::wstring r = L"\"";
+    for (int i = 0; i < s.GetLength(); ++i) {
+        wchar_t c = s.GetAt(i);
+        wchar_t buf[8];
+        switch (c) {
+        case L'"': r += L"\\\""; break;
+        case L'\\': r += L"\\\\"; break;
+        case L'\n': r += L"\\n"; break;
+        case L'\r': r += L"\\r"; break;
+        case L'\t': r += L"\\t"; break;
+        default:
+            // Everything outside printable ASCII as \u escapes: valid JSON whatever the reader's code page,
+            // lone surrogates included.
+            if (c < 0x20 || c > 0x7E) {
+                swprintf(buf, 8, L"\\u%04x", (unsigned)c);
+                r += buf;
+            } else {
+                r += c;
+            }
+        }
+    }
+    return r + L"\"";
+}
+
+const wchar_t* KindName(short kind)
+{
+    switch (kind) {
+    case CAdapterRecord::KindUsb: return L"USB";
+    case CAdapterRecord::KindIntel3945: return L"Intel3945";
+    default: return L"PCI";
+    }
+}
+
+bool FullyCorrect(const CAdapterRecord* r) { return r->Supported && r->OsCompatible && r->DriverVersionOk; }
+
+CString Version(const CAdapterRecord* r)
+{
+    CString v;
+    v.Format(L"%u.%u.%u.%u", r->DriverVersion[0], r->DriverVersion[1], r->DriverVersion[2], r->DriverVersion[3]);
+    return v;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::wstring snapshot, listFile, capture;
+    bool json = false;
+    for (int i = 1; i < argc; ++i) {
+        std::wstring a = argv[i];
+        std::wstring* target = a == L"--snapshot" ? &snapshot : a == L"--list" ? &listFile
+                                                             : a == L"--capture" ? &capture : NULL;
+        if (target && i + 1 < argc && argv[i + 1][0]) {
+            *target = argv[++i];
+        } else if (a == L"--json") {
+            json = true;
+        } else if (a == L"--help" || a == L"-h" || a == L"/?") {
+            Write(stdout, kUsage);
+            return 0;
+        } else {
+            Write(stderr, (target ? a + L" needs a file name\n" : L"Unknown option: " + a + L"\n") + kUsage);
+            return 2;
+        }
+    }
+
+    RealProbes real;
+    RecordedProbes recorded;
+    IProbes* probes = &real;
+    if (!snapshot.empty()) {
+        std::wstring error;
+        if (!LoadSnapshotFile(snapshot, recorded, error)) {
+            Write(stderr, error + L"\n");
+            return 2;
+        }
+        probes = &recorded;
+    }
+
+    AdapterList list;
+    CNetvetterCheck check(*probes, list);
+    if (!listFile.empty())
+        check.SupportList().SetListPath(listFile.c_str());
+    else if (!snapshot.empty() && !recorded.listFile.empty())
+        check.SupportList().SetListPath(recorded.listFile.c_str());
+
+    if (!capture.empty()) {
+        std::wstring error;
+        if (!WriteSnapshotFile(capture, CaptureSnapshot(*probes, (LPCWSTR)check.SupportList().GetListPath()), error)) {
+            Write(stderr, error + L"\n");
+            return 2;
+        }
+    }
+
+    // The missing-list message goes to stderr: a console tool shows no message box.
+    bool messageShown = false;
+    AfxSetMessageBoxHook([&](LPCWSTR text, UINT) {
+        Write(stderr, std::wstring(text) + L"\n");
+        messageShown = true;
+        return IDOK;
+    });
+    // With --json stdout carries the JSON alone; the check's trace goes to stderr meanwhile.
+    int savedStdout = -1;
+    if (json) {
+        fflush(stdout);
+        savedStdout = _dup(1);
+        if (savedStdout >= 0) _dup2(2, 1);
+    }
+    int listRead = check.RunCheck();
+    fflush(stdout);
+    if (savedStdout >= 0) {
+        _dup2(savedStdout, 1);
+        _close(savedStdout);
+    }
+    AfxSetMessageBoxHook(nullptr);
+    CString listPath = check.SupportList().GetListPath();
+    if (!listRead && !messageShown)
+        Write(stderr, L"Can't read " + std::wstring((LPCWSTR)listPath) + L" to its end.\n");
+
+    int needAction = 0;
+    for (INT_PTR i = 0; i < list.GetSize(); ++i)
+        if (GetAdapter(list, i) && !FullyCorrect(GetAdapter(list, i))) ++needAction;
+    int exitCode = !listRead ? 2 : needAction ? 1 : 0;
+    CString none;
+    none.LoadString(IDS_NO_ADAPTER);
+    if (none.IsEmpty()) none = L"No installed adapter detected.";
+
+    std::wstring out;
+    if (json) {
+        out = L"{\n  \"listFile\": " + JsonString(listPath) + L",\n  \"listRead\": " +
+              (listRead ? L"true" : L"false") + L",\n  \"adapters\": [";
+        int shown = 0;
+        for (INT_PTR i = 0; i < list.GetSize(); ++i) {
+            const CAdapterRecord* r = GetAdapter(list, i);
+            if (!r) continue;
+            out += std::wstring(shown++ ? L"," : L"") + L"\n    {\"description\": " + JsonString(r->Description) +
+                   L", \"hardwareId\": " + JsonString(r->HardwareId) + L", \"driverVersion\": " +
+                   JsonString(Version(r)) + L", \"driverVersionText\": " + JsonString(r->DriverVersionText) +
+                   L", \"driverVersionOk\": " + (r->DriverVersionOk ? L"true" : L"false") +
+                   L", \"supported\": " + (r->Supported ? L"true" : L"false") + L", \"osCompatible\": " +
+                   (r->OsCompatible ? L"true" : L"false") + L", \"kind\": \"" + KindName(r->AdapterKind) +
+                   L"\", \"fullyCorrect\": " + (FullyCorrect(r) ? L"true" : L"false") + L"}";
+        }
+        const wchar_t* outcome = !listRead ? L"listUnreadable" : list.GetSize() == 0 ? L"noAdapter"
+                                                               : needAction ? L"actionNeeded" : L"allCorrect";
+        out += std::wstring(shown ? L"\n  " : L"") + L"],\n  \"outcome\": \"" + outcome + L"\",\n  \"exitCode\": " +
+               std::to_wstring(exitCode) + L"\n}\n";
+    } else {
+        out = L"\n=== Netvetter report ===\nList file: " + std::wstring((LPCWSTR)listPath) + L"\n";
+        int n = 0;
+        for (INT_PTR i = 0; i < list.GetSize(); ++i) {
+            const CAdapterRecord* r = GetAdapter(list, i);
+            if (!r) continue;
+            CString line;
+            line.Format(L"Adapter %d: %s | %s | driver %s | %s | supported %s | OS compatible %s | kind %s | %s\n",
+                        ++n, (LPCWSTR)r->Description, (LPCWSTR)r->HardwareId, (LPCWSTR)Version(r),
+                        (LPCWSTR)r->DriverVersionText, r->Supported ? L"yes" : L"no",
+                        r->OsCompatible ? L"yes" : L"no", KindName(r->AdapterKind),
+                        FullyCorrect(r) ? L"correct" : L"needs action");
+            out += (LPCWSTR)line;
+        }
+        if (!listRead)
+            out += L"Outcome: the supported-adapter list could not be read\n";
+        else if (n == 0)
+            out += L"Outcome: " + std::wstring((LPCWSTR)none) + L"\n";
+        else if (needAction)
+            out += L"Outcome: " + std::to_wstring(needAction) + L" of " + std::to_wstring(n) +
+                   (n == 1 ? L" adapter needs action\n" : L" adapters need action\n");
+        else
+            out += L"Outcome: all installed adapters are supported and have correct driver version\n";
+    }
+    Write(stdout, out);
+    DeleteAdapterRecords(list);
+    return exitCode;
+}
