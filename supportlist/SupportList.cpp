@@ -139,6 +139,8 @@ int CSupportList::ApplySupportList()
             }
         }
     }
+    // A read error ends the loop like the end of the file does; it is no success.
+    BOOL readError = file.HadReadError();
     file.Close();
-    return 1;
+    return readError ? 0 : 1;
 }
