@@ -811,6 +811,8 @@ bool RecordedProbes::FolderExists(const std::wstring& path) const
     std::wstring want = NormalizeFilePath(path);
     if (want.empty())
         return false;
+    for (const std::wstring& d : m_leftDirectories)
+        if (NormalizeFilePath(d) == want) return true;
     std::vector<std::wstring> known;
     known.push_back(currentDirectory);
     known.push_back(modulePath);
@@ -844,6 +846,7 @@ int RecordedProbes::_wchdir(const wchar_t* dir)
         errno = ENOENT;
         return -1;
     }
+    m_leftDirectories.push_back(currentDirectory);
     std::wstring d = dir;
     while (d.size() > 3 && (d.back() == L'\\' || d.back() == L'/')) d.pop_back();
     currentDirectory = d;

@@ -161,5 +161,6 @@ private:
     UINT_PTR m_nextSet = 0x6000;
     std::vector<int> m_libRefs;                  // load count per library
     std::wstring m_dllDirectory;
+    std::vector<std::wstring> m_leftDirectories;  // folders that were current once: they exist
     DWORD m_lastError = 0;
 };

@@ -1,0 +1,599 @@
+#include <gtest/gtest.h>
+#include "check/RecordedProbes.h"
+#include "check/Snapshot.h"
+#include "supportlist/SupportList.h"
+#include "framework/AfxApp.h"
+#include <algorithm>
+#include <stdio.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kClassPath[] = L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
+
+// The source tree, from this file's compiled-in path. The tests run under Wine, where a path that
+// starts with '/' is the Unix path on drive Z:.
+std::wstring SourceRoot()
+{
+    std::string f = __FILE__;
+    for (char& c : f)
+        if (c == '/') c = '\\';
+    f = f.substr(0, f.rfind("\\tests\\check\\"));
+    std::wstring w(f.begin(), f.end());
+    return w[0] == L'\\' ? L"Z:" + w : w;
+}
+std::wstring SamplePath() { return SourceRoot() + L"\\tools\\samples\\three-adapters.snapshot"; }
+
+std::wstring TempPath(const wchar_t* name)
+{
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    return std::wstring(tmp) + name;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    ASSERT_TRUE(f != NULL);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::vector<BYTE> Bytes(const RecordedProbes& p, const std::wstring& key, const std::wstring& name, DWORD* type = NULL)
+{
+    const RecordedKey* k = p.FindKey(key);
+    if (!k) return std::vector<BYTE>(1, 0xEE);
+    for (const RecordedValue& v : k->values)
+        if (v.name == name) {
+            if (type) *type = v.type;
+            return v.data;
+        }
+    return std::vector<BYTE>(1, 0xEE);
+}
+std::vector<BYTE> Wide(const std::wstring& s) { return std::vector<BYTE>((BYTE*)s.data(), (BYTE*)(s.data() + s.size())); }
+
+struct Verdict {
+    const wchar_t *desc, *id, *text;
+    WORD ver[4];
+    int supported, os, ok;
+    short kind;
+};
+
+// The three adapters of the sample, in enumeration order; the wired card is left out.
+const Verdict kSample[] = {
+    {L"Corvane AirStick N300 USB Wireless Adapter", L"USB\\VID_0CF3&PID_9170", L"Passed", {103, 1, 0, 113}, 1, 1, 1, CAdapterRecord::KindUsb},
+    {L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222",
+     L"Incorrect Intel(R) PROSet Utility version", {10, 5, 1, 75}, 1, 1, 0, CAdapterRecord::KindPci},
+    {L"Contoso 802.11g PCI Wireless Adapter", L"PCI\\VEN_1814&DEV_0301", L"Passed", {1, 3, 4, 0}, 0, 0, 1, CAdapterRecord::KindPci},
+};
+
+void ExpectSampleVerdicts(const AdapterList& list)
+{
+    ASSERT_EQ(3, list.GetSize());
+    for (int i = 0; i < 3; ++i) {
+        const CAdapterRecord* r = GetAdapter(list, i);
+        const Verdict& v = kSample[i];
+        SCOPED_TRACE(i);
+        EXPECT_STREQ(v.desc, r->Description);
+        EXPECT_STREQ(v.id, r->HardwareId);
+        EXPECT_STREQ(v.text, r->DriverVersionText);
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(v.ver[k], r->DriverVersion[k]);
+        EXPECT_EQ(v.supported, r->Supported);
+        EXPECT_EQ(v.os, r->OsCompatible);
+        EXPECT_EQ(v.ok, r->DriverVersionOk);
+        EXPECT_EQ(v.kind, r->AdapterKind);
+    }
+}
+
+}  // namespace
+
+TEST(SnapshotParser, EveryValueFormOfARegistryExport)
+{
+    // As reg export writes it: strings with escapes, the default value, dword, binary, the typed hex
+    // forms spread over continuation lines, deletions.
+    const wchar_t* text =
+        L"Windows Registry Editor Version 5.00\r\n"
+        L"\r\n"
+        L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n"
+        L"@=\"default\"\r\n"
+        L"\"Path\"=\"C:\\\\dir\\\\\"\r\n"
+        L"\"Quote\"=\"say \\\"hi\\\"\"\r\n"
+        L"\"Count\"=dword:0000001f\r\n"
+        L"\"Blob\"=hex:01,ff,0a\r\n"
+        L"\"None\"=hex(0):\r\n"
+        L"\"Expand\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+        L"\"Multi\"=hex(7):61,00,00,00,\\\r\n"
+        L"  62,00,63,00,00,00,\\\r\n"
+        L"  00,00\r\n"
+        L"\"Big\"=hex(b):01,02,03,04,05,06,07,08\r\n"
+        L"\"Gone\"=\"x\"\r\n"
+        L"\"Gone\"=-\r\n"
+        L"\r\n"
+        L"[HKLM\\SOFTWARE\\T\\Sub]\r\n"
+        L"\"a\"=\"1\"\r\n"
+        L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dropped\\Child]\r\n"
+        L"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Dropped]\r\n"
+        L"\"ignored\"=\"inside a deleted key\"\r\n";
+    RecordedProbes p;
+    std::wstring error;
+    ASSERT_TRUE(LoadSnapshotText(text, p, error)) << error;
+    const std::wstring k = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\T";
+    DWORD type = 0;
+    EXPECT_EQ(Wide(std::wstring(L"default", 8)), Bytes(p, k, L""));
+    EXPECT_EQ(Wide(std::wstring(L"C:\\dir\\", 8)), Bytes(p, k, L"Path"));
+    EXPECT_EQ(Wide(std::wstring(L"say \"hi\"", 9)), Bytes(p, k, L"Quote"));
+    EXPECT_EQ((std::vector<BYTE>{0x1f, 0, 0, 0}), Bytes(p, k, L"Count", &type));
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    EXPECT_EQ((std::vector<BYTE>{1, 0xff, 0x0a}), Bytes(p, k, L"Blob", &type));
+    EXPECT_EQ((DWORD)REG_BINARY, type);
+    EXPECT_TRUE(Bytes(p, k, L"None", &type).empty());
+    EXPECT_EQ((DWORD)REG_NONE, type);
+    EXPECT_EQ(Wide(std::wstring(L"%A%", 4)), Bytes(p, k, L"Expand", &type));
+    EXPECT_EQ((DWORD)REG_EXPAND_SZ, type);
+    EXPECT_EQ(Wide(std::wstring(L"a\0bc\0\0", 6)), Bytes(p, k, L"Multi", &type));
+    EXPECT_EQ((DWORD)REG_MULTI_SZ, type);
+    EXPECT_EQ(8u, Bytes(p, k, L"Big", &type).size());
+    EXPECT_EQ((DWORD)REG_QWORD, type);
+    EXPECT_EQ(9u, p.FindKey(k)->values.size());  // "Gone" was removed again
+    ASSERT_TRUE(p.FindKey(k + L"\\SUB") != NULL);
+    EXPECT_EQ(std::vector<std::wstring>{L"Sub"}, p.FindKey(k)->subKeys);
+    EXPECT_TRUE(p.FindKey(L"HKLM\\SOFTWARE\\Dropped") == NULL);
+    EXPECT_TRUE(p.FindKey(L"HKLM\\SOFTWARE\\Dropped\\Child") == NULL);
+    EXPECT_EQ((std::vector<std::wstring>{L"T"}), p.FindKey(L"HKLM\\SOFTWARE")->subKeys);
+
+    // The same export as reg export saves it (UTF-16LE with a byte-order mark) reads the same.
+    std::wstring w(text);
+    std::string utf16("\xFF\xFE", 2);
+    for (wchar_t c : w) utf16 += std::string{(char)(c & 0xFF), (char)(c >> 8)};
+    RecordedProbes q;
+    ASSERT_TRUE(LoadSnapshotText(DecodeSnapshotBytes(utf16), q, error)) << error;
+    EXPECT_EQ(Bytes(p, k, L"Multi"), Bytes(q, k, L"Multi"));
+    EXPECT_EQ(DecodeSnapshotBytes("\xEF\xBB\xBFx\xC3\xA9"), std::wstring(L"x\u00e9"));
+}
+
+TEST(SnapshotParser, ErrorsNameTheLine)
+{
+    struct Case {
+        const wchar_t* text;
+        int line;
+        const wchar_t* words;
+    } cases[] = {
+        {L"[Program]\nPath=\"C:\\Windows\"\n", 2, L"unknown escape"},
+        {L"\n[Program]\nPath=\"C:\\\\x\n", 3, L"closing quote"},
+        {L"[HKLM\\A]\n\"v\"=hex:01,02,\\\n  03,zz\n", 3, L"hexadecimal"},
+        {L"[HKLM\\A]\n\"v\"=dword:123456789\n", 2, L"dword"},
+        {L"[HKLM\\A]\n\"v\"=hex(2)01\n", 2, L"':'"},
+        {L"[HKLM\\A]\nv=\"1\"\n", 2, L"value line"},
+        {L"[HKLM\\A]\n\"v\"\"1\"\n", 2, L"'='"},
+        {L"[HKLM\\A]\n\"v\"=\"1\" trailing\n", 2, L"unexpected text"},
+        {L"[HKEY_NOWHERE\\A]\n", 1, L"unknown registry root"},
+        {L";c\n[Devices]\n", 2, L"unknown section"},
+        {L"[Device]\nColour=\"red\"\n", 2, L"unknown device setting"},
+        {L"[Device]\nDeviceDesc=plain words\n", 2, L"expected a value"},
+        {L"[System]\nVersion=6.x\n", 2, L"version"},
+        {L"[System]\nIsWow64Process=maybe\n", 2, L"absent, no, yes or fails"},
+        {L"[File]\nPath=\"a\"\nFileVersion=1.2.3\n", 3, L"version"},
+        {L"\n\n[File]\nFileVersion=1.2.3.4\n[Program]\n", 3, L"needs a Path"},
+        {L"[Library]\nPath=\"m.dll\"\nGetAPIVersion=-1\n", 3, L"number"},
+        {L"Path=\"x\"\n", 1, L"outside any section"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        RecordedProbes p;
+        std::wstring error;
+        ASSERT_FALSE(LoadSnapshotText(c.text, p, error));
+        EXPECT_EQ(0u, error.find(L"line " + std::to_wstring(c.line) + L": ")) << error;
+        EXPECT_NE(std::wstring::npos, error.find(c.words)) << error;
+    }
+    RecordedProbes p;
+    std::wstring error;
+    std::wstring bad = TempPath(L"nv_bad.snapshot");
+    WriteBytes(bad, "[System]\nVersion=6.1\nNativeArchitecture=x64\n");
+    ASSERT_FALSE(LoadSnapshotFile(bad, p, error));
+    EXPECT_EQ(0u, error.find(bad + L", line 3: ")) << error;
+}
+
+TEST(RecordedProbesTest, DevicesAnswerLikeSetupApi)
+{
+    RecordedProbes p;
+    for (int i = 0; i < 2; ++i) {
+        RecordedDevice d;
+        d.properties[SPDRP_SERVICE] = RecordedValue::String(L"", std::wstring(1500, L'S'));
+        d.properties[SPDRP_HARDWAREID] = RecordedValue::MultiString(L"", {L"PCI\\A", L"PCI\\B"});
+        p.devices.push_back(d);
+    }
+    static const GUID ndis = {0xAD498944, 0x762F, 0x11D0, {0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C}};
+    HDEVINFO set = p.SetupDiGetClassDevsW(&ndis, NULL, NULL, DIGCF_DEVICEINTERFACE);
+    SP_DEVINFO_DATA dev = {sizeof(dev)};
+    ASSERT_TRUE(p.SetupDiEnumDeviceInfo(set, 0, &dev));
+    ASSERT_TRUE(p.SetupDiEnumDeviceInfo(set, 1, &dev));
+    EXPECT_FALSE(p.SetupDiEnumDeviceInfo(set, 2, &dev));
+    EXPECT_EQ((DWORD)ERROR_NO_MORE_ITEMS, p.GetLastError());
+
+    // Too small a buffer: error 122 with the size and type, which the service-name fetch relies on.
+    BYTE buf[1024];
+    DWORD type = 0, need = 0;
+    EXPECT_FALSE(p.SetupDiGetDeviceRegistryPropertyW(set, &dev, SPDRP_SERVICE, &type, buf, sizeof(buf), &need));
+    EXPECT_EQ((DWORD)ERROR_INSUFFICIENT_BUFFER, p.GetLastError());
+    EXPECT_EQ(3002u, need);
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    AdapterList list;
+    CAdapterCheck check(p, list);
+    WCHAR* service = check.GetDeviceStringProperty(set, &dev, SPDRP_SERVICE);
+    ASSERT_TRUE(service != NULL);
+    EXPECT_EQ(std::wstring(1500, L'S'), service);
+    delete[] (BYTE*)service;
+    EXPECT_FALSE(p.SetupDiGetDeviceRegistryPropertyW(set, &dev, SPDRP_DEVICEDESC, &type, buf, sizeof(buf), &need));
+    EXPECT_EQ((DWORD)ERROR_INVALID_DATA, p.GetLastError());  // a property the device lacks
+    EXPECT_FALSE(p.SetupDiGetDeviceInstanceIdW(set, &dev, (PWSTR)buf, 512, NULL));
+
+    EXPECT_EQ(1, p.OpenDeviceSetCount());
+    EXPECT_TRUE(p.SetupDiDestroyDeviceInfoList(set));
+    EXPECT_FALSE(p.SetupDiDestroyDeviceInfoList(set));
+    EXPECT_EQ(0, p.OpenDeviceSetCount());
+}
+
+TEST(RecordedProbesTest, RegistryAnswersLikeWindows)
+{
+    RecordedProbes p;
+    std::wstring key = std::wstring(L"HKLM\\") + kClassPath + L"\\0000";
+    p.SetValue(key, RecordedValue::String(L"zeta", L"1"));
+    p.SetValue(key, RecordedValue::Dword(L"Alpha", 2));
+    p.SetValue(key, RecordedValue::String(L"mid", L"a longer value"));
+    p.AddKey(std::wstring(L"HKLM\\") + kClassPath + L"\\0000\\Ndi");
+
+    // The first level below the class key is opened with two backslashes in a row.
+    HKEY a = NULL, b = NULL, c = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kClassPath) + L"\\\\0000").c_str(), 0, 0x20019, &a));
+    ASSERT_EQ(ERROR_SUCCESS, p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"system\\currentcontrolset\\control\\class\\"
+                                                                 L"{4d36e972-e325-11ce-bfc1-08002be10318}\\0000", 0, 1, &b));
+    ASSERT_EQ(ERROR_SUCCESS, p.RegOpenKeyExW(a, L"Ndi", 0, 1, &c));
+    EXPECT_TRUE(a != b && b != c && a != c);
+    EXPECT_EQ(3, p.OpenKeyCount());
+    HKEY none = NULL;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\Nowhere", 0, 1, &none));
+
+    DWORD subs = 9, values = 9, maxName = 0, maxData = 0;
+    ASSERT_EQ(ERROR_SUCCESS, p.RegQueryInfoKeyW(a, NULL, NULL, NULL, &subs, NULL, NULL, &values, &maxName, &maxData, NULL, NULL));
+    EXPECT_EQ(1u, subs);
+    EXPECT_EQ(3u, values);
+    EXPECT_EQ(5u, maxName);
+    EXPECT_EQ(30u, maxData);
+
+    // Values in the order they were recorded, not sorted.
+    const wchar_t* order[] = {L"zeta", L"Alpha", L"mid"};
+    WCHAR name[64];
+    BYTE data[64];
+    for (DWORD i = 0; i < 3; ++i) {
+        DWORD nameLen = 64, dataLen = 64;
+        ASSERT_EQ(ERROR_SUCCESS, p.RegEnumValueW(a, i, name, &nameLen, NULL, NULL, data, &dataLen));
+        EXPECT_STREQ(order[i], name);
+        EXPECT_EQ(wcslen(order[i]), nameLen);
+    }
+    DWORD nameLen = 64, dataLen = 64;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, p.RegEnumValueW(a, 3, name, &nameLen, NULL, NULL, data, &dataLen));
+    nameLen = 4;  // "zeta" needs five characters with its terminator
+    EXPECT_EQ(ERROR_MORE_DATA, p.RegEnumValueW(a, 0, name, &nameLen, NULL, NULL, data, &dataLen));
+    nameLen = 64, dataLen = 10;
+    EXPECT_EQ(ERROR_MORE_DATA, p.RegEnumValueW(a, 2, name, &nameLen, NULL, NULL, data, &dataLen));
+    EXPECT_EQ(30u, dataLen);
+    nameLen = 3;
+    EXPECT_EQ(ERROR_MORE_DATA, p.RegEnumKeyExW(a, 0, name, &nameLen, NULL, NULL, NULL, NULL));
+    nameLen = 4;
+    EXPECT_EQ(ERROR_SUCCESS, p.RegEnumKeyExW(a, 0, name, &nameLen, NULL, NULL, NULL, NULL));
+    EXPECT_STREQ(L"Ndi", name);
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, p.RegEnumKeyExW(a, 1, name, &nameLen, NULL, NULL, NULL, NULL));
+
+    dataLen = 64;
+    DWORD type = 0;
+    EXPECT_EQ(ERROR_SUCCESS, p.RegQueryValueExW(b, L"ALPHA", NULL, &type, data, &dataLen));
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    EXPECT_EQ(4u, dataLen);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, p.RegQueryValueExW(b, L"ImagePath", NULL, &type, data, &dataLen));
+
+    EXPECT_EQ(ERROR_SUCCESS, p.RegCloseKey(c));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, p.RegCloseKey(c));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, p.RegQueryValueExW(c, L"x", NULL, NULL, NULL, NULL));
+    p.RegCloseKey(a);
+    p.RegCloseKey(b);
+    EXPECT_EQ(0, p.OpenKeyCount());
+}
+
+TEST(RecordedProbesTest, VersionBlocksLibrariesAndDirectory)
+{
+    RecordedProbes p;
+    RecordedFile f;
+    f.path = L"C:\\WINDOWS\\system32\\DRIVERS\\x.sys";
+    f.hasVersion = true;
+    f.fileVersionMS = MAKELONG(5, 10), f.fileVersionLS = MAKELONG(7, 3);
+    f.productVersionMS = MAKELONG(2, 6), f.productVersionLS = 0;
+    p.files.push_back(f);
+    RecordedFile k32;
+    k32.path = L"c:\\windows\\SYSTEM32\\kernel32.dll";
+    k32.hasVersion = true;
+    k32.fileVersionMS = MAKELONG(3, 6), k32.productVersionMS = MAKELONG(0, 10);
+    p.files.push_back(k32);
+    RecordedFile plain;
+    plain.path = L"C:\\WINDOWS\\system32\\DRIVERS\\plain.sys";
+    p.files.push_back(plain);
+
+    AdapterList list;
+    CNetvetterCheck check(p, list);
+    WORD v[4] = {0, 0, 0, 0};
+    check.Adapters().GetFileVersion(L"C:\\WINDOWS\\\\system32\\DRIVERS\\X.SYS", v[0], v[1], v[2], v[3]);
+    EXPECT_EQ((std::vector<WORD>{10, 5, 3, 7}), std::vector<WORD>(v, v + 4));  // the file version
+    EXPECT_EQ(MAKELONG(0, 10), (LONG)check.SupportList().GetSystemVersion());  // the product version
+    EXPECT_EQ(0u, p.GetFileVersionInfoSizeW(plain.path.c_str(), NULL));
+    EXPECT_EQ(0u, p.GetFileVersionInfoSizeW(L"C:\\missing.sys", NULL));
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, p.GetLastError());
+    // The block is a real version resource: the system's own reader finds the same fixed part.
+    std::vector<BYTE> block = RecordedProbes::MakeVersionBlock(f);
+    VS_FIXEDFILEINFO* fi = NULL;
+    UINT len = 0;
+    ASSERT_TRUE(::VerQueryValueW(&block[0], L"\\", (LPVOID*)&fi, &len));
+    EXPECT_EQ(f.fileVersionLS, fi->dwFileVersionLS);
+
+    // PROSet: missing from the search path, found in BinDir; the directory comes back afterwards.
+    p.currentDirectory = L"C:\\Start";
+    p.SetValue(L"HKLM\\SOFTWARE\\Intel\\Wireless", RecordedValue::String(L"BinDir", L"C:\\Intel\\Bin"));
+    RecordedLibrary lib;
+    lib.path = L"C:\\Intel\\Bin\\MurocApi.dll";
+    lib.onSearchPath = false;
+    lib.hasGetAPIVersion = true;
+    lib.apiVersion = 0xA0005;
+    p.libraries.push_back(lib);
+    EXPECT_TRUE(p.LoadLibraryW(L"MurocApi.dll") == NULL);
+    EXPECT_EQ(1, check.Adapters().CheckProSetVersion());
+    p.libraries[0].apiVersion = 0xA0006;
+    EXPECT_EQ(0, check.Adapters().CheckProSetVersion());
+    p.libraries[0].hasGetAPIVersion = false;
+    EXPECT_EQ(1, check.Adapters().CheckProSetVersion());
+    EXPECT_EQ(L"C:\\Start", p.currentDirectory);
+    EXPECT_EQ(0, p.LoadedLibraryCount());
+    EXPECT_EQ(0, p.OpenKeyCount());
+    EXPECT_EQ(-1, p._wchdir(L"C:\\Nowhere"));
+    EXPECT_EQ(0, p._wchdir(L"C:\\Intel"));
+}
+
+TEST(SnapshotCheck, SampleSnapshotGivesTheExpectedVerdicts)
+{
+    RecordedProbes p;
+    std::wstring error;
+    ASSERT_TRUE(LoadSnapshotFile(SamplePath(), p, error)) << error;
+    AdapterList list;
+    CNetvetterCheck check(p, list);
+    check.SupportList().SetListPath(p.listFile.c_str());
+    EXPECT_EQ(1, check.RunCheck());
+    ExpectSampleVerdicts(list);
+    EXPECT_EQ(0, p.OpenKeyCount());
+    EXPECT_EQ(0, p.OpenDeviceSetCount());
+    EXPECT_EQ(0, p.LoadedLibraryCount());
+    EXPECT_EQ(L"C:\\Program Files\\Netvetter", p.currentDirectory);
+
+    // Replaying a capture of the recorded system gives the same verdicts, and capturing the replay
+    // gives the same text again.
+    std::wstring captured = CaptureSnapshot(p, p.listFile);
+    EXPECT_EQ(0, p.OpenKeyCount());
+    RecordedProbes q;
+    ASSERT_TRUE(LoadSnapshotText(captured, q, error)) << error;
+    AdapterList again;
+    CNetvetterCheck replay(q, again);
+    replay.SupportList().SetListPath(q.listFile.c_str());
+    EXPECT_EQ(1, replay.RunCheck());
+    ExpectSampleVerdicts(again);
+    EXPECT_EQ(captured, CaptureSnapshot(q, q.listFile));
+    DeleteAdapterRecords(list);
+    DeleteAdapterRecords(again);
+}
+
+TEST(SnapshotCheck, CaptureKeepsValuesByteForByte)
+{
+    // Values that a quoted string cannot give back unchanged are written in hex form.
+    RecordedProbes p;
+    const std::wstring k = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\"
+                           L"{4D36E972-E325-11CE-BFC1-08002BE10318}";
+    RecordedValue unterminated;
+    unterminated.name = L"ComponentId";
+    unterminated.type = REG_SZ;
+    unterminated.data = Wide(L"pci\\x");
+    p.SetValue(k + L"\\0000", unterminated);
+    RecordedValue odd = unterminated;
+    odd.name = L"Odd \"name\"";
+    odd.data.push_back(7);
+    p.SetValue(k + L"\\0000", odd);
+    p.SetValue(k + L"\\0000", RecordedValue::String(L"Lines", L"a\nb"));
+    p.SetValue(k + L"\\0000", RecordedValue::MultiString(L"M", {L"x", L"y"}));
+    RecordedValue shortDword;
+    shortDword.name = L"D";
+    shortDword.type = REG_DWORD;
+    shortDword.data = {1, 2};
+    p.SetValue(k + L"\\0000", shortDword);
+    RecordedValue big;
+    big.name = L"Big";
+    big.type = REG_BINARY;
+    big.data.assign(100, 0xAB);
+    p.SetValue(k + L"\\0000", big);
+    std::wstring text = CaptureSnapshot(p, L"");
+    RecordedProbes q;
+    std::wstring error;
+    ASSERT_TRUE(LoadSnapshotText(text, q, error)) << error << text;
+    const RecordedKey* a = p.FindKey(k + L"\\0000");
+    const RecordedKey* b = q.FindKey(k + L"\\0000");
+    ASSERT_TRUE(b != NULL) << text;
+    ASSERT_EQ(a->values.size(), b->values.size());
+    for (size_t i = 0; i < a->values.size(); ++i) {
+        EXPECT_EQ(a->values[i].name, b->values[i].name);
+        EXPECT_EQ(a->values[i].type, b->values[i].type);
+        EXPECT_EQ(a->values[i].data, b->values[i].data) << a->values[i].name;
+    }
+}
+
+// --- the report tool as a child process -------------------------------------------------------------
+
+namespace {
+
+struct ReportRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out, err;
+};
+
+std::string ReadAll(const std::wstring& path)
+{
+    std::string s;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return s;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) s.append(buf, n);
+    fclose(f);
+    return s;
+}
+
+// Runs netvetter-report.exe (built beside the tests' folder) with its output in two files.
+ReportRun RunReport(const std::wstring& args)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(NULL, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.rfind(L'\\'));
+    exe = exe.substr(0, exe.rfind(L'\\')) + L"\\netvetter-report.exe";
+    ReportRun r;
+    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ADD_FAILURE() << "netvetter-report.exe is not built beside the tests' folder";
+        return r;
+    }
+    std::wstring outPath = TempPath(L"nv_report_out.txt"), errPath = TempPath(L"nv_report_err.txt");
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), NULL, TRUE};
+    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+    HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+    STARTUPINFOW si = {sizeof(si)};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi = {};
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    if (CreateProcessW(exe.c_str(), &cmd[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 60000);
+        GetExitCodeProcess(pi.hProcess, &r.exitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    } else {
+        ADD_FAILURE() << "cannot start netvetter-report.exe";
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    // Standard output is in text mode: lines end in CR LF there.
+    r.out = ReadAll(outPath);
+    r.err = ReadAll(errPath);
+    for (std::string* s : {&r.out, &r.err})
+        s->erase(std::remove(s->begin(), s->end(), '\r'), s->end());
+    return r;
+}
+
+std::string Narrow(const std::wstring& w)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), NULL, 0, NULL, NULL);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), &s[0], n, NULL, NULL);
+    return s;
+}
+
+bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+// A system with one supported USB stick; its list lies beside the snapshot.
+std::wstring OneStick(const std::wstring& desc, const char* listLine)
+{
+    std::wstring list = TempPath(L"nv_one.driverinfo.txt"), snap = TempPath(L"nv_one.snapshot");
+    WriteBytes(list, listLine);
+    std::wstring text = L"[Program]\nListFile=\"nv_one.driverinfo.txt\"\n[System]\nVersion=6.1\n"
+                        L"[Device]\nAddress=0\nDeviceDesc=\"" + desc + L"\"\nHardwareID=multi:\"USB\\\\VID_1234&PID_0001\"\n"
+                        L"InstanceId=\"USB\\\\1\"\n"
+                        L"[HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\0000]\n"
+                        L"\"ComponentId\"=\"usb\\\\vid_1234&pid_0001\"\n\"RadioEnable\"=dword:1\n";
+    std::wstring error;
+    EXPECT_TRUE(WriteSnapshotFile(snap, text, error)) << error;
+    return L"--snapshot \"" + snap + L"\"";
+}
+
+}  // namespace
+
+TEST(ReportTool, SampleLinesJsonAndExitCodes)
+{
+    ReportRun r = RunReport(L"--snapshot \"" + SamplePath() + L"\"");
+    EXPECT_EQ(1u, r.exitCode) << r.out << r.err;
+    size_t report = r.out.find("=== Netvetter report ===");
+    ASSERT_NE(std::string::npos, report) << r.out;
+    std::string tail = r.out.substr(report);  // the check's trace comes before the report
+    EXPECT_TRUE(Has(tail, "Adapter 1: Corvane AirStick N300 USB Wireless Adapter | USB\\VID_0CF3&PID_9170 | driver "
+                          "103.1.0.113 | Passed | supported yes | OS compatible yes | kind USB | correct\n")) << tail;
+    EXPECT_TRUE(Has(tail, "Adapter 2: Intel(R) PRO/Wireless 3945ABG Network Connection | PCI\\VEN_8086&DEV_4222 | "
+                          "driver 10.5.1.75 | Incorrect Intel(R) PROSet Utility version | supported yes | "
+                          "OS compatible yes | kind PCI | needs action\n")) << tail;
+    EXPECT_TRUE(Has(tail, "Adapter 3: Contoso 802.11g PCI Wireless Adapter | PCI\\VEN_1814&DEV_0301 | driver 1.3.4.0 | "
+                          "Passed | supported no | OS compatible no | kind PCI | needs action\n")) << tail;
+    EXPECT_TRUE(Has(tail, "Outcome: 2 of 3 adapters need action\n")) << tail;
+    EXPECT_FALSE(Has(tail, "Realtek"));
+
+    // JSON: stdout holds the JSON alone, the trace went to stderr.
+    ReportRun j = RunReport(L"--json --snapshot \"" + SamplePath() + L"\"");
+    EXPECT_EQ(1u, j.exitCode);
+    EXPECT_EQ('{', j.out[0]) << j.out;
+    EXPECT_TRUE(Has(j.out, "\"hardwareId\": \"PCI\\\\VEN_8086&DEV_4222\", \"driverVersion\": \"10.5.1.75\"")) << j.out;
+    EXPECT_TRUE(Has(j.out, "\"kind\": \"USB\", \"fullyCorrect\": true}")) << j.out;
+    EXPECT_TRUE(Has(j.out, "\"outcome\": \"actionNeeded\",\n  \"exitCode\": 1\n}\n")) << j.out;
+    EXPECT_FALSE(Has(j.out, "Number of values"));
+    EXPECT_TRUE(Has(j.err, "Number of values"));
+
+    // One correct adapter: 0; its name escaped in JSON.
+    std::wstring stick = OneStick(L"Stick \\\"N\\\" \\\\ \u00e9", "_W7_,USB\\VID_1234&PID_0001,stick\n");
+    ReportRun ok = RunReport(stick);
+    EXPECT_EQ(0u, ok.exitCode) << ok.out << ok.err;
+    EXPECT_TRUE(Has(ok.out, Narrow(L"Adapter 1: Stick \"N\" \\ \u00e9 | USB\\VID_1234&PID_0001 | driver 0.0.0.0 | Passed")))
+        << ok.out;
+    EXPECT_TRUE(Has(ok.out, "Outcome: all installed adapters are supported and have correct driver version\n"));
+    ReportRun okJson = RunReport(L"--json " + stick);
+    EXPECT_TRUE(Has(okJson.out, "\"description\": \"Stick \\\"N\\\" \\\\ \\u00e9\"")) << okJson.out;
+    EXPECT_TRUE(Has(okJson.out, "\"outcome\": \"allCorrect\""));
+
+    // Listed for another system only: 1. No list at all: 2, the message on stderr.
+    EXPECT_EQ(1u, RunReport(OneStick(L"Stick", "_W10_,USB\\VID_1234&PID_0001,stick\n")).exitCode);
+    ReportRun missing = RunReport(stick + L" --list \"" + TempPath(L"nv_no_such_list.txt") + L"\"");
+    EXPECT_EQ(2u, missing.exitCode);
+    EXPECT_TRUE(Has(missing.err, "Can't open ")) << missing.err;
+    EXPECT_TRUE(Has(missing.err, "nv_no_such_list.txt exists.")) << missing.err;
+}
+
+TEST(ReportTool, NoAdapterBadSnapshotAndBadOptions)
+{
+    std::wstring snap = TempPath(L"nv_empty.snapshot");
+    std::wstring list = TempPath(L"nv_empty.driverinfo.txt");
+    WriteBytes(list, "# nothing\n");
+    WriteBytes(snap, "[Program]\nListFile=\"nv_empty.driverinfo.txt\"\n");
+    ReportRun none = RunReport(L"--snapshot \"" + snap + L"\"");
+    EXPECT_EQ(0u, none.exitCode);
+    EXPECT_TRUE(Has(none.out, "Outcome: No installed adapter detected")) << none.out;
+
+    WriteBytes(snap, "[Program]\n\n[Device]\nDeviceDesc=\"unterminated\n");
+    ReportRun bad = RunReport(L"--snapshot \"" + snap + L"\"");
+    EXPECT_EQ(2u, bad.exitCode);
+    EXPECT_TRUE(Has(bad.err, ", line 4: string without its closing quote")) << bad.err;
+    EXPECT_TRUE(bad.out.empty()) << bad.out;
+
+    ReportRun unknown = RunReport(L"--verbose");
+    EXPECT_EQ(2u, unknown.exitCode);
+    EXPECT_TRUE(Has(unknown.err, "Unknown option: --verbose")) << unknown.err;
+    EXPECT_TRUE(Has(unknown.err, "Usage: netvetter-report")) << unknown.err;
+    EXPECT_EQ(2u, RunReport(L"--snapshot").exitCode);
+
+    // --capture of a replayed system writes a snapshot that replays to the same report.
+    std::wstring cap = TempPath(L"nv_capture.snapshot");
+    ReportRun first = RunReport(L"--snapshot \"" + SamplePath() + L"\" --capture \"" + cap + L"\"");
+    ReportRun second = RunReport(L"--snapshot \"" + cap + L"\"");
+    EXPECT_EQ(1u, second.exitCode) << second.err;
+    size_t a = first.out.find("=== Netvetter report ==="), b = second.out.find("=== Netvetter report ===");
+    ASSERT_NE(std::string::npos, a);
+    ASSERT_NE(std::string::npos, b);
+    EXPECT_EQ(first.out.substr(a), second.out.substr(b));
+}
