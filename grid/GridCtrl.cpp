@@ -373,6 +373,8 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
 {
     if (nRow >= 0 && (nRow < m_nFixedRows || nRow >= m_nRows)) return -1;
 
+    // Resetting the selection drops the focus too; the focus is put back on the same cell below.
+    CCellID focus = m_idCurrentCell;
     ForgetTopLeft();
     ResetSelectedRange();
     if (m_nCols < 1 && !SetColumnCount(1)) return -1;
@@ -394,6 +396,7 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
         if (bRowInserted) m_RowData.RemoveAt(nRow);
         delete pRow;
         if (bHeightInserted) m_arRowHeights.RemoveAt(nRow);
+        if (IsValid(focus)) SetFocusCell(focus);
         return -1;
     }
 
@@ -406,7 +409,9 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
     else
         m_arRowHeights[nRow] = m_cellFixedRowDef.GetHeight();
 
-    if (m_idCurrentCell.row != -1 && nRow < m_idCurrentCell.row) ++m_idCurrentCell.row;
+    // A row inserted at or above the focus row pushes the focused cell down with it.
+    if (focus.row != -1 && nRow <= focus.row) ++focus.row;
+    if (IsValid(focus)) SetFocusCell(focus);
 
     ResetScrollBars();
     SetModified(TRUE, -1, -1);
