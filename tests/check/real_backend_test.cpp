@@ -6,6 +6,7 @@
 #include "supportlist/SupportList.h"
 #include "framework/AfxApp.h"
 #include <shlwapi.h>
+#include <setupapi.h>
 #include <direct.h>
 #include <stdio.h>
 #include <algorithm>
@@ -422,6 +423,131 @@ TEST_F(RealBackend, RunCheckOnTheRealSystem)
     EXPECT_EQ(0, check.RunCheck());
     AfxSetMessageBoxHook(old);
     EXPECT_EQ(L"Can't open " + missing + L".\nCheck to make sure " + missing + L" exists.", text);
+}
+
+// Real devices made through the device set-up service: Wine keeps no bus address for a
+// root-enumerated device, so that one property is supplied here; everything else is the real system.
+struct BusAddressProbes : RealProbes {
+    BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA dev, DWORD property, PDWORD type,
+                                           PBYTE buffer, DWORD size, PDWORD required) override
+    {
+        if (property == SPDRP_ADDRESS && size >= 4) {
+            if (type) *type = REG_DWORD;
+            if (required) *required = 4;
+            *(DWORD*)buffer = 0;
+            return TRUE;
+        }
+        return RealProbes::SetupDiGetDeviceRegistryPropertyW(set, dev, property, type, buffer, size, required);
+    }
+};
+
+const GUID kNetClass = {0x4D36E972, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+const GUID kNdisLan = {0xAD498944, 0x762F, 0x11D0, {0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C}};
+
+int CountNdisDevices()
+{
+    HDEVINFO set = SetupDiGetClassDevsW(&kNdisLan, NULL, NULL, DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE) return 0;
+    SP_DEVINFO_DATA d = {sizeof(d)};
+    int n = 0;
+    while (SetupDiEnumDeviceInfo(set, n, &d)) ++n;
+    SetupDiDestroyDeviceInfoList(set);
+    return n;
+}
+
+// Network devices registered for the NDIS LAN interface for the length of one test.
+class DeviceScratch {
+public:
+    DeviceScratch() : m_set(SetupDiCreateDeviceInfoList(&kNetClass, NULL)) {}
+    ~DeviceScratch()
+    {
+        for (SP_DEVINFO_DATA& d : m_devs) SetupDiRemoveDevice(m_set, &d);
+        SetupDiDestroyDeviceInfoList(m_set);
+    }
+    bool Add(const wchar_t* desc, const std::wstring& hardwareIds, const wchar_t* service)
+    {
+        SP_DEVINFO_DATA d = {sizeof(d)};
+        if (!SetupDiCreateDeviceInfoW(m_set, L"NVTESTHB", &kNetClass, desc, NULL, DICD_GENERATE_ID, &d)) return false;
+        m_devs.push_back(d);
+        std::wstring multi = hardwareIds + L'\0' + L'\0';
+        SP_DEVICE_INTERFACE_DATA iface = {sizeof(iface)};
+        return SetupDiRegisterDeviceInfo(m_set, &d, 0, NULL, NULL, NULL) &&
+               SetupDiSetDeviceRegistryPropertyW(m_set, &d, SPDRP_HARDWAREID, (const BYTE*)multi.data(),
+                                                 (DWORD)multi.size() * 2) &&
+               SetupDiSetDeviceRegistryPropertyW(m_set, &d, SPDRP_SERVICE, (const BYTE*)service,
+                                                 (DWORD)(wcslen(service) + 1) * 2) &&
+               SetupDiCreateDeviceInterfaceW(m_set, &d, &kNdisLan, NULL, 0, &iface);
+    }
+
+private:
+    HDEVINFO m_set;
+    std::vector<SP_DEVINFO_DATA> m_devs;
+};
+
+// The whole check over devices of the real device set-up service: enumeration, the registry scan,
+// the service's driver file, the PROSet library and the list file, all real.
+TEST_F(RealBackend, WholeCheckOverRealDevices)
+{
+    ASSERT_EQ(0, CountNdisDevices());
+    wchar_t windir[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryW(windir, MAX_PATH), 0u);
+    const std::wstring installed = std::wstring(windir) + L"\\system32\\drivers\\nvtest_hb_e2e.sys";
+    ASSERT_TRUE(CopyFileW(TestPe(L"drv\\nvtestdrv.sys").c_str(), installed.c_str(), FALSE));
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring listPath = std::wstring(tmp) + L"nv_real_e2e.txt";
+    {
+        RegistryScratch reg;
+        reg.Sz(std::wstring(kServices) + L"\\NvTestHbE2e", L"ImagePath", L"\\SystemRoot\\system32\\drivers\\nvtest_hb_e2e.sys",
+               REG_EXPAND_SZ);
+        std::wstring stick = reg.FreeClassSubKey(), wired = reg.FreeClassSubKey();
+        reg.Sz(stick, L"ComponentId", L"usb\\vid_0cf3&pid_9170");
+        reg.Dword(stick, L"IfType", 71);
+        reg.Sz(wired, L"ComponentId", L"PCI\\VEN_F00D&DEV_00E1");
+        reg.Dword(wired, L"IfType", 6);
+        reg.Sz(kIntelKey, L"BinDir", TestPe(L"proset"));
+        SetEnvironmentVariableW(L"NV_TEST_MUROC_VERSION", L"A0004");
+
+        std::string text;
+        for (const char* tag : {"X_", "V_", "W7_", "W7_X64", "W8_", "W8_X64", "81_", "81_X64", "W10_", "W10_X64"})
+            text += std::string("_") + tag + ",USB\\VID_0CF3&PID_9170&REV_0001,Example stick\n";
+        FILE* f = _wfopen(listPath.c_str(), L"wb");
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+
+        DeviceScratch devices;
+        ASSERT_TRUE(devices.Add(L"Example USB Stick", L"USB\\VID_0CF3&PID_9170&REV_0001", L"NvTestHbE2e"));
+        ASSERT_TRUE(devices.Add(L"Example wired adapter", L"PCI\\VEN_F00D&DEV_00E1&SUBSYS_00000001", L"NvTestHbE2e"));
+        ASSERT_TRUE(devices.Add(L"Intel(R) PRO/Wireless 3945ABG Network Connection",
+                                L"PCI\\VEN_8086&DEV_4222&SUBSYS_10018086", L"NvTestHbE2e"));
+        ASSERT_EQ(3, CountNdisDevices());
+
+        BusAddressProbes probes;
+        CNetvetterCheck check(probes, list);
+        check.SupportList().SetListPath(listPath.c_str());
+        EXPECT_EQ(1, check.RunCheck());
+        SetEnvironmentVariableW(L"NV_TEST_MUROC_VERSION", NULL);
+        ASSERT_EQ(2, list.GetSize());
+        CAdapterRecord* usb = GetAdapter(list, 0);
+        CAdapterRecord* intel = GetAdapter(list, 1);
+        if (usb->HardwareId.Find(L"USB\\") < 0) std::swap(usb, intel);
+        EXPECT_STREQ(L"Example USB Stick", usb->Description);
+        EXPECT_STREQ(L"USB\\VID_0CF3&PID_9170", usb->HardwareId);
+        EXPECT_EQ(103, usb->DriverVersion[0]);
+        EXPECT_EQ(113, usb->DriverVersion[3]);
+        EXPECT_EQ(CAdapterRecord::KindUsb, usb->AdapterKind);
+        EXPECT_EQ(1, usb->DriverVersionOk);
+        EXPECT_STREQ(L"Passed", usb->DriverVersionText);
+        EXPECT_EQ(1, usb->Supported);
+        EXPECT_EQ(1, usb->OsCompatible);  // one of the ten tags fits whatever system this is
+        EXPECT_STREQ(L"PCI\\VEN_8086&DEV_4222", intel->HardwareId);
+        EXPECT_EQ(CAdapterRecord::KindPci, intel->AdapterKind);
+        EXPECT_STREQ(L"Incorrect Intel(R) PROSet Utility version", intel->DriverVersionText);
+        EXPECT_EQ(0, intel->Supported);
+    }
+    EXPECT_EQ(0, CountNdisDevices());
+    DeleteFileW(installed.c_str());
+    DeleteFileW(listPath.c_str());
 }
 
 // The PROSet library through the real library search and the real current directory.
