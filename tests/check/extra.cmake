@@ -28,3 +28,6 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tests/driverinfo.txt
   DEPENDS ${CMAKE_SOURCE_DIR}/res/driverinfo.txt)
 add_custom_target(nvtest_shipped_list DEPENDS ${CMAKE_BINARY_DIR}/tests/driverinfo.txt)
 add_dependencies(check_tests nvtest_shipped_list)
+# On 32-bit builds the __stdcall entry point is decorated (GetAPIVersion@4); the .def exports it
+# under its plain name.
+target_link_options(nvtest_muroc PRIVATE -Wl,--enable-stdcall-fixup)

@@ -68,16 +68,6 @@ TEST_F(ListFixture, EveryTagOnEveryOs)
         }
 }
 
-TEST_F(ListFixture, SixtyFourBitFilter)
-{
-    EXPECT_EQ(10, Apply(Line("W10_"), 6, 2, 10, 0, TRUE));
-    EXPECT_EQ(11, Apply(Line("W10_X64"), 6, 2, 10, 0, TRUE));
-    EXPECT_EQ(11, Apply(Line("W10_x64"), 6, 2, 10, 0, TRUE, 0));  // not native x64: no x64 test
-    EXPECT_EQ(10, Apply(Line("V_"), 6, 0, 6, 0, TRUE));    // 64-bit Vista: needs "wlh", which no tag accepts
-    EXPECT_EQ(10, Apply(Line("wlh_x64"), 6, 0, 6, 0, TRUE));
-    EXPECT_EQ(10, Apply(Line("W7_"), 6, 1, 0, 0, TRUE));   // unreadable library: filter applies, no tag fits
-}
-
 TEST_F(ListFixture, LineForms)
 {
     EXPECT_EQ(10, Apply("_W7_," + std::string(kEntry) + "\n", 6, 1, 6, 1, FALSE));  // no comma after entry
@@ -157,7 +147,10 @@ TEST_F(ListFixture, SixtyFourBitFilterAndOptionalQueries)
     p.noNative = true;
     EXPECT_EQ(11, Apply(Line("W10-X64_Q"), 6, 2, 10, 0, TRUE, 9));
     p.noNative = false;
+    EXPECT_EQ(10, Apply(Line("W10_"), 6, 2, 10, 0, TRUE, 9));  // a comma after the first underscore
     EXPECT_EQ(10, Apply(Line("W10_"), 6, 2, 10, 0, TRUE, 0));  // passes the filter, fits no 64-bit row
+    EXPECT_EQ(11, Apply(Line("W10_x64"), 6, 2, 10, 0, TRUE, 0));
+    EXPECT_EQ(10, Apply(Line("W7_"), 6, 1, 0, 0, TRUE));      // unreadable library: filtered, no row fits
     EXPECT_EQ(11, Apply(Line("w10_x64"), 6, 2, 10, 0, TRUE, 9));
     // 64-bit XP: its library major is below 6, so the filter applies.
     EXPECT_EQ(10, Apply(Line("X_"), 5, 2, 5, 2, TRUE, 9));
