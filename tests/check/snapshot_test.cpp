@@ -596,4 +596,13 @@ TEST(ReportTool, NoAdapterBadSnapshotAndBadOptions)
     ASSERT_NE(std::string::npos, a);
     ASSERT_NE(std::string::npos, b);
     EXPECT_EQ(first.out.substr(a), second.out.substr(b));
+
+    // The same for this (Wine's) system, captured through the real backend.
+    ReportRun live = RunReport(L"--capture \"" + cap + L"\"");
+    ReportRun replayed = RunReport(L"--snapshot \"" + cap + L"\"");
+    EXPECT_EQ(live.exitCode, replayed.exitCode) << replayed.err;
+    a = live.out.find("=== Netvetter report ==="), b = replayed.out.find("=== Netvetter report ===");
+    ASSERT_NE(std::string::npos, a) << live.out << live.err;
+    ASSERT_NE(std::string::npos, b) << replayed.out << replayed.err;
+    EXPECT_EQ(live.out.substr(a), replayed.out.substr(b));
 }
