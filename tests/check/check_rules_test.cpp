@@ -359,3 +359,42 @@ TEST_F(CheckFixture, ValuesAreBoundedByTheirLength)
     EXPECT_EQ(4, Rec(1)->DriverVersion[3]);
     EXPECT_NE(std::string::npos, out.find("Driver File=" + std::string(260, 'F') + "\n"));
 }
+
+// The bare-name load of the PROSet library runs with the current directory out of the search: taken
+// out through SetDllDirectoryW(""), and the program's own folder made current for the load (some
+// systems ignore the empty DLL directory). Where neither works, the bare name is not loaded at all.
+struct SearchProbes : FakeProbes {
+    bool setDllFails = false, chdirFails = false;
+    std::wstring cwdAtLoad;
+    int bareLoads = 0;
+    BOOL SetDllDirectoryW(LPCWSTR p) override { FakeProbes::SetDllDirectoryW(p); return !setDllFails; }
+    int _wchdir(const wchar_t* d) override { return chdirFails ? -1 : FakeProbes::_wchdir(d); }
+    HMODULE LoadLibraryW(LPCWSTR n) override
+    {
+        ++bareLoads;
+        cwdAtLoad = cwd;
+        return FakeProbes::LoadLibraryW(n);
+    }
+};
+
+TEST(ProSetSearchTest, CurrentDirectoryOutOfTheBareNameSearch)
+{
+    struct Case { bool setDllFails, chdirFails; int loads; const wchar_t* cwdAtLoad; };
+    const Case cases[] = {{false, false, 1, L"C:\\APP\\"}, {true, false, 1, L"C:\\APP\\"},
+                          {false, true, 1, L"C:\\START"}, {true, true, 0, L""}};
+    for (const Case& c : cases) {
+        SearchProbes p;
+        AdapterList list;
+        p.libByName = true;
+        p.setDllFails = c.setDllFails;
+        p.chdirFails = c.chdirFails;
+        FakeProbes::s_apiVersion = 0x1;
+        int result = CAdapterCheck(p, list).CheckProSetVersion();
+        FakeProbes::s_apiVersion = 0xA0005;
+        EXPECT_EQ(c.loads, p.bareLoads);
+        EXPECT_EQ(c.loads ? 0 : 1, result);
+        EXPECT_EQ(c.cwdAtLoad, p.cwdAtLoad);
+        EXPECT_EQ(L"C:\\START", p.cwd);
+        EXPECT_EQ(1, p.setDllDirCalls);
+    }
+}

@@ -205,17 +205,22 @@ TEST_F(ListFixture, IdFieldAndLineShapes)
 }
 
 // A read error ends the reading with result 0 and no message; the marks already made stay. The
-// list is a named pipe whose writer sends one line and then disconnects it, which the reader sees as
-// a failed read, not as the end of the file.
+// list is a named pipe whose writer sends one line and, once the reader has taken it in, disconnects
+// the pipe, which the reader sees as a failed read, not as the end of the file.
+struct PipeWriterArgs {
+    HANDLE pipe;
+    CAdapterRecord* rec;
+};
 static DWORD WINAPI PipeWriter(LPVOID arg)
 {
-    HANDLE pipe = (HANDLE)arg;
-    ConnectNamedPipe(pipe, NULL);
+    PipeWriterArgs* a = (PipeWriterArgs*)arg;
+    ConnectNamedPipe(a->pipe, NULL);
     std::string line = "_W7_," + std::string(kEntry) + ",x\n";
     DWORD written = 0;
-    WriteFile(pipe, line.data(), (DWORD)line.size(), &written, NULL);
-    Sleep(300);
-    DisconnectNamedPipe(pipe);
+    WriteFile(a->pipe, line.data(), (DWORD)line.size(), &written, NULL);
+    for (int i = 0; i < 500 && !*(volatile int*)&a->rec->Supported; ++i) Sleep(10);
+    Sleep(50);
+    DisconnectNamedPipe(a->pipe);
     return 0;
 }
 
@@ -224,7 +229,8 @@ TEST_F(ListFixture, ReadErrorGivesZero)
     const wchar_t* name = L"\\\\.\\pipe\\nv_list_read_error";
     HANDLE pipe = CreateNamedPipeW(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
-    HANDLE writer = CreateThread(NULL, 0, PipeWriter, pipe, 0, NULL);
+    PipeWriterArgs args = {pipe, R()};
+    HANDLE writer = CreateThread(NULL, 0, PipeWriter, &args, 0, NULL);
     sl.SetListPath(name);
     p.osMajor = 6; p.osMinor = 1; p.wow64 = FALSE;
     p.SetSystemVersion(6, 1);
