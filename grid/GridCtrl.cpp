@@ -835,7 +835,12 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
 {
     if (!m_bEnableSelection) return;
 
-    HCURSOR hOldCursor = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    // Clearing a selection that is already empty has nothing to show or wait for.
+    const BOOL bRangeGiven = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
+    if (!bRangeGiven && m_SelectedCellMap.IsEmpty() && m_PrevSelectedCellMap.IsEmpty()) return;
+
+    static const HCURSOR hWaitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
+    HCURSOR hOldCursor = ::SetCursor(hWaitCursor);
     const BOOL bWindow = ::IsWindow(GetSafeHwnd());
     CDC* pDC = (bForceRepaint && bWindow) ? GetDC() : nullptr;
 
@@ -872,7 +877,8 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
             m_SelectedCellMap.RemoveKey(key);   // also when the cell itself has gone
             if (!range.InRange(cell) && isVisible(cell.row, cell.col)) redraw(cell.row, cell.col);
         }
-        if (!GetSingleRowSelection() && nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0) {
+        SizeSelectionMap(range, bRangeGiven && !GetSingleRowSelection() ? m_PrevSelectedCellMap.GetCount() : 0);
+        if (!GetSingleRowSelection() && bRangeGiven) {
             pos = m_PrevSelectedCellMap.GetStartPosition();
             while (pos) {
                 DWORD key;
@@ -899,6 +905,27 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
 
     if (pDC) ReleaseDC(pDC);
     ::SetCursor(hOldCursor);
+}
+
+// The walk above has emptied the map. Its table is sized for what it is about to hold, so that
+// lookups stay short however large the selection; a map that stays empty goes back to a small
+// table, so that the next walk costs what the next selection holds, not what an earlier one held.
+// The key hash drops the key's low four bits, so sixteen neighbouring rows of a column share a slot
+// whatever the table's size: a quarter of the cell count is enough slots.
+void CGridCtrl::SizeSelectionMap(const CCellRange& range, INT_PTR nRestored)
+{
+    if (!m_SelectedCellMap.IsEmpty()) return;
+    long long nCells = nRestored;
+    if (IsValid(range))
+        nCells += (long long)(range.GetMaxRow() - range.GetMinRow() + 1) * (range.GetMaxCol() - range.GetMinCol() + 1);
+    UINT nSize = (UINT)std::min<long long>(std::max<long long>(nCells / 4, 17), 1 << 22) | 1;
+    if (nSize == m_SelectedCellMap.GetHashTableSize()) return;
+    m_SelectedCellMap.RemoveAll();   // also gives back the nodes of the entries removed one by one
+    try {
+        m_SelectedCellMap.InitHashTable(nSize);
+    } catch (std::bad_alloc&) {
+        // A table too large to allocate: the old one stays, and lookups are only slower.
+    }
 }
 
 void CGridCtrl::ResetSelectedRange()

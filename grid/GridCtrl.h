@@ -302,6 +302,7 @@ public:
 protected:
     void PreSubclassWindow() override;
     BOOL SubclassSetup();
+    void SizeSelectionMap(const CCellRange& range, INT_PTR nRestored);
     // Forgets the cached top-left non-fixed cell.
     void ForgetTopLeft() { m_idTopLeftCell.row = -1; m_idTopLeftCell.col = -1; }
     // Geometry's view of the window (GridCtrlGeometry.cpp, GridCtrlPaint.cpp).
