@@ -1,0 +1,169 @@
+// A picture of a sample grid in a real window, for a person to look at: a fixed row and column,
+// status images from an image list, several background and text colours, a selection and a cut-off
+// text. Runs only when NV_SCREENSHOT_DIR names a folder (a Windows path, e.g. Z:\tmp); it then writes
+// grid-sample.bmp there. The picture is also checked for the colours it must show.
+#include "grid/GridCtrl.h"
+#include "res/resource.h"
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <vector>
+
+namespace {
+void Pump()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// The window's pixels as 24-bit rows, bottom-up as a BMP file keeps them.
+struct Capture {
+    int cx = 0, cy = 0;
+    std::vector<BYTE> bits;
+    int Stride() const { return (cx * 3 + 3) & ~3; }
+    COLORREF At(int x, int y) const
+    {
+        const BYTE* p = &bits[(size_t)(cy - 1 - y) * Stride() + (size_t)x * 3];
+        return RGB(p[2], p[1], p[0]);
+    }
+    bool Save(const wchar_t* path) const
+    {
+        BITMAPFILEHEADER fh = {};
+        BITMAPINFOHEADER ih = {};
+        ih.biSize = sizeof ih;
+        ih.biWidth = cx;
+        ih.biHeight = cy;
+        ih.biPlanes = 1;
+        ih.biBitCount = 24;
+        fh.bfType = 0x4D42;
+        fh.bfOffBits = sizeof fh + sizeof ih;
+        fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
+        FILE* f = _wfopen(path, L"wb");
+        if (!f) return false;
+        bool ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&ih, sizeof ih, 1, f) == 1 &&
+                  fwrite(bits.data(), 1, bits.size(), f) == bits.size();
+        return fclose(f) == 0 && ok;
+    }
+};
+
+Capture CaptureWindow(HWND hWnd)
+{
+    Capture c;
+    RECT r;
+    ::GetWindowRect(hWnd, &r);
+    c.cx = r.right - r.left;
+    c.cy = r.bottom - r.top;
+    HDC hWindowDC = ::GetWindowDC(hWnd);
+    HDC hMem = ::CreateCompatibleDC(hWindowDC);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = c.cx;
+    bi.bmiHeader.biHeight = c.cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* pBits = nullptr;
+    HBITMAP hDib = ::CreateDIBSection(hWindowDC, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hMem, hDib);
+    ::BitBlt(hMem, 0, 0, c.cx, c.cy, hWindowDC, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    c.bits.assign((BYTE*)pBits, (BYTE*)pBits + (size_t)c.Stride() * c.cy);
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hDib);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(hWnd, hWindowDC);
+    return c;
+}
+}
+
+TEST(GridScreenshotTest, SampleGridInARealWindow)
+{
+    wchar_t dir[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", dir, MAX_PATH)) GTEST_SKIP() << "NV_SCREENSHOT_DIR not set";
+
+    const COLORREF kPaleGreen = RGB(0xD8, 0xF0, 0xD8), kPaleRed = RGB(0xF8, 0xD8, 0xD8);
+    const COLORREF kPaleBlue = RGB(0xD8, 0xE4, 0xF8), kDarkRed = RGB(0xB0, 0x00, 0x00);
+    const COLORREF kLink = RGB(0x00, 0x33, 0xCC), kGreenText = RGB(0x00, 0x70, 0x00);
+
+    HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_WHITERECT, 40, 40, 580, 230, nullptr,
+                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(host, nullptr);
+    CGridCtrl grid;
+    HWND h = ::CreateWindowExW(0, GRIDCTRL_CLASSNAME, L"", WS_CHILD | WS_VISIBLE, 10, 10, 560, 210, host, (HMENU)100,
+                               ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(grid.SubclassWindow(h));
+
+    CImageList images;
+    images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 1);
+    for (UINT id : {IDI_STATUS_OK, IDI_STATUS_BAD}) {
+        HICON icon = (HICON)::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0);
+        ASSERT_NE(icon, nullptr);
+        images.Add(icon);
+        ::DestroyIcon(icon);
+    }
+    grid.SetImageList(&images);
+
+    const wchar_t* heads[] = {L"#", L"Adapter", L"OS", L"Driver", L"Status"};
+    struct Row { const wchar_t* name; const wchar_t* os; const wchar_t* driver; int image; const wchar_t* status; };
+    const Row rows[] = {
+        {L"Intel(R) Wireless WiFi Link 4965AGN", L"Yes", L"11.5.0.32", 0, L"Supported"},
+        {L"Atheros AR5007EG Wireless Network Adapter", L"Yes", L"7.6.0.224", 1, L"Driver too old"},
+        {L"Realtek RTL8187 Wireless 802.11g USB 2.0 Network Adapter", L"No", L"1.0.0.1", 1, L"Not supported"},
+        {L"Broadcom 802.11n Network Adapter", L"Yes", L"5.100.82.112", 0, L"Supported"},
+        {L"Ralink RT2870 Wireless LAN Card", L"Yes", L"3.1.4.0", 0, L"Supported"},
+    };
+    grid.SetColumnCount(5);
+    grid.SetFixedRowCount(1);
+    for (int c = 0; c < 5; ++c) grid.SetItemText(0, c, heads[c]);
+    for (const Row& r : rows) {
+        wchar_t num[8];
+        swprintf(num, 8, L"%d", grid.GetRowCount());
+        int n = grid.InsertRow(num, -1);
+        grid.SetItemText(n, 1, r.name);
+        grid.SetItemText(n, 2, r.os);
+        grid.SetItemText(n, 3, r.driver);
+        grid.SetItemText(n, 4, r.status);
+        grid.SetItemImage(n, 4, r.image);
+        grid.SetItemBackColor(n, 4, r.image == 0 ? kPaleGreen : kPaleRed);
+        grid.SetItemTextColor(n, 4, r.image == 0 ? kGreenText : kDarkRed);
+    }
+    grid.SetFixedColumnCount(1);
+    grid.SetItemBackColor(3, 2, kPaleBlue);
+    grid.SetItemTextColor(3, 2, kDarkRed);
+    grid.SetItemTextColor(2, 3, kLink);
+    grid.SetItemFormat(0, 1, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    for (int r = 0; r < grid.GetRowCount(); ++r) grid.SetRowHeight(r, 26);
+    int widths[] = {28, 250, 40, 100, 120};
+    for (int c = 0; c < 5; ++c) grid.SetColumnWidth(c, widths[c]);
+    grid.SetSelectedRange(5, 1, 5, 3);
+
+    ::SetWindowPos(host, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    ::Sleep(200);
+    Pump();
+
+    Capture shot = CaptureWindow(host);
+    std::wstring path = std::wstring(dir) + L"\\grid-sample.bmp";
+    EXPECT_TRUE(shot.Save(path.c_str())) << "cannot write the picture";
+
+    // What the picture must show, in host coordinates (grid at 10,10 plus its 2-pixel edge).
+    int x0 = 12, y0 = 12;
+    int statusLeft = x0 + 28 + 250 + 40 + 100;
+    EXPECT_EQ(shot.At(statusLeft + 100, y0 + 26 + 20), kPaleGreen);     // row 1 status background
+    EXPECT_EQ(shot.At(statusLeft + 100, y0 + 2 * 26 + 20), kPaleRed);   // row 2
+    EXPECT_EQ(shot.At(x0 + 14, y0 + 2 * 26 + 3), ::GetSysColor(COLOR_3DFACE));   // fixed column
+    EXPECT_EQ(shot.At(x0 + 28 + 250 + 3, y0 + 3 * 26 + 3), kPaleBlue);
+    EXPECT_EQ(shot.At(x0 + 28 + 3, y0 + 5 * 26 + 3), ::GetSysColor(COLOR_HIGHLIGHT));   // selected
+    // A status image: some pixel of the 16x16 image differs from the cell's background.
+    int differing = 0;
+    for (int y = y0 + 26 + 4; y < y0 + 2 * 26 - 4; ++y)
+        for (int x = statusLeft + 2; x < statusLeft + 22; ++x)
+            if (shot.At(x, y) != kPaleGreen) ++differing;
+    EXPECT_GT(differing, 50);
+
+    grid.SetImageList(nullptr);
+    grid.DestroyWindow();
+    ::DestroyWindow(host);
+}
