@@ -3,6 +3,7 @@
 #include "grid/GridCtrl.h"
 #include "framework/AfxApp.h"
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -629,4 +630,98 @@ TEST(GridMemoryTest, OleInitialisationFailureIsReportedOnceAndTheGridWorksOn)
     ASSERT_EQ(result.texts.size(), 1u);
     EXPECT_EQ(result.texts[0], CString(L"OLE initialization failed. Make sure that the OLE libraries are the correct version"));
     EXPECT_EQ(result.rows, 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The selection map and the cells' selected bits tell the same story through every change.
+
+namespace {
+// Empty when every selected cell is in the map under its packed key and the map holds nothing else.
+std::string SelectionDisagreement(CGridCtrl& g)
+{
+    std::string out;
+    int selected = 0;
+    for (int r = 0; r < g.GetRowCount(); ++r)
+        for (int c = 0; c < g.GetColumnCount(); ++c) {
+            CCellID id;
+            BOOL inMap = g.m_SelectedCellMap.Lookup(CGridCtrl::SelectionKey(r, c), id);
+            BOOL bit = (g.GetItemState(r, c) & GCS_SELECTED) != 0;
+            selected += bit;
+            if (inMap != bit || (inMap && id != CCellID(r, c)))
+                out += "(" + std::to_string(r) + "," + std::to_string(c) + ") ";
+        }
+    if (selected != g.GetSelectedCount())
+        out += "count " + std::to_string(g.GetSelectedCount()) + " vs " + std::to_string(selected);
+    return out;
+}
+}
+
+TEST(GridSelectionTest, MapAndCellStatesAgreeThroughStructuralChanges)
+{
+    CGridCtrl g(300, 20, 1, 1);
+    // A selection larger than the map's first table, then a small one, then none.
+    g.SetSelectedRange(1, 1, 299, 19);
+    EXPECT_EQ(g.GetSelectedCount(), 299 * 19);
+    EXPECT_EQ(SelectionDisagreement(g), "");
+    g.SetSelectedRange(2, 2, 3, 3);
+    EXPECT_EQ(g.GetSelectedCount(), 4);
+    EXPECT_EQ(SelectionDisagreement(g), "");
+    g.SetSelectedRange(-1, -1, -1, -1);
+    EXPECT_EQ(g.GetSelectedCount(), 0);
+    EXPECT_EQ(SelectionDisagreement(g), "");
+
+    // Cells that go away leave the map; a replaced cell keeps its selected bit and its entry.
+    g.SetSelectedRange(5, 5, 12, 12);
+    g.SetRowCount(10);
+    EXPECT_EQ(g.GetSelectedCount(), 5 * 8);
+    g.SetColumnCount(8);
+    EXPECT_EQ(g.GetSelectedCount(), 5 * 3);
+    EXPECT_EQ(SelectionDisagreement(g), "");
+    ASSERT_TRUE(g.SetCellType(6, 6, RUNTIME_CLASS(CGridCell)));
+    EXPECT_TRUE(g.IsCellSelected(6, 6));
+    EXPECT_EQ(SelectionDisagreement(g), "");
+
+    // Changing the fixed counts or inserting a row resets the selection.
+    g.SetFixedRowCount(2);
+    EXPECT_EQ(g.GetSelectedCount(), 0);
+    EXPECT_EQ(SelectionDisagreement(g), "");
+    g.SetSelectedRange(3, 3, 4, 4);
+    g.InsertRow(L"r", 3);
+    EXPECT_EQ(g.GetSelectedCount(), 0);
+    EXPECT_EQ(SelectionDisagreement(g), "");
+    g.SetSelectedRange(3, 3, 4, 4);
+    g.SetFixedColumnCount(4);
+    EXPECT_EQ(g.GetSelectedCount(), 0);
+    EXPECT_EQ(SelectionDisagreement(g), "");
+}
+
+TEST(GridSelectionTest, FixedCountChangesClearTheFocusAndGrowTheGrid)
+{
+    CGridCtrl g(6, 6, 1, 1);
+    g.SetFocusCell(3, 3);
+    g.SetFixedRowCount(2);
+    EXPECT_EQ(g.GetFocusCell(), CCellID(-1, -1));   // the reset selection takes the focus with it
+    g.SetFocusCell(3, 3);
+    g.SetFixedRowCount(4);
+    EXPECT_EQ(g.GetFocusCell(), CCellID(-1, -1));
+    g.SetFixedRowCount(1);
+    g.SetFocusCell(4, 5);
+    EXPECT_TRUE(g.SetFixedColumnCount(8));   // grows the columns too
+    EXPECT_EQ(g.GetColumnCount(), 8);
+    EXPECT_EQ(g.GetFocusCell(), CCellID(-1, -1));
+    EXPECT_EQ(g.GetItemState(3, 7), 0x50u);
+}
+
+TEST(GridMemoryTest, SelectingACellWithoutMemoryLeavesItUnselected)
+{
+    MessageBoxRecorder boxes;
+    CGridCtrl g(4, 4, 1, 1);
+    AfxInjectAllocationFailure(1);
+    EXPECT_FALSE(g.SetItemState(2, 2, GCS_SELECTED));
+    AfxInjectAllocationFailure(0);
+    EXPECT_EQ(boxes.texts.size(), 1u);
+    EXPECT_FALSE(g.IsCellSelected(2, 2));
+    EXPECT_EQ(SelectionDisagreement(g), "");
+    EXPECT_TRUE(g.SetItemState(2, 2, GCS_SELECTED));
+    EXPECT_EQ(SelectionDisagreement(g), "");
 }
