@@ -12,6 +12,6 @@ NV_SCREENSHOT_DIR="Z:${out//\//\\}" "$T/wine-run.sh" "$T/tests/app_tests.exe" --
 tools/wine-fixture.sh stop "$T" >/dev/null
 for f in "$out"/*.bmp; do
   [ -e "$f" ] || { echo "no screenshots were taken" >&2; exit 1; }
-  convert "$f" "docs/$(basename "${f%.bmp}").png"
+  convert "$f" -strip -define png:exclude-chunks=date,time "docs/$(basename "${f%.bmp}").png"
   echo "docs/$(basename "${f%.bmp}").png"
 done

@@ -6,17 +6,14 @@
 #include "app/ShellActions.h"
 #include "app/SupportSite.h"
 #include "res/resource.h"
-#include "../check/FakeProbes.h"
+#include "check/RecordedProbes.h"
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 
-FakeProbes* FakeProbes::s_cur = nullptr;
-DWORD FakeProbes::s_apiVersion = 0xA0005;
-
 namespace {
-const wchar_t kClassKey[] = L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
+const wchar_t kClassKey[] = L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
 const COLORREF kDarkBlue = 0xC00000;
 const wchar_t kCongratulations[] = L"Congratulations!\nAll installed adapters are supported and have correct driver version.";
 
@@ -47,17 +44,6 @@ CString WindowText(HWND h)
     return buf;
 }
 
-// The recorded system also reports a service-pack text through the version query.
-struct SystemProbes : FakeProbes {
-    std::wstring servicePack;
-    BOOL GetVersionExW(LPOSVERSIONINFOW info) override
-    {
-        FakeProbes::GetVersionExW(info);
-        if (info->dwOSVersionInfoSize >= sizeof(OSVERSIONINFOW)) wcsncpy(info->szCSDVersion, servicePack.c_str(), 127);
-        return TRUE;
-    }
-};
-
 struct RecordingShell : IShellActions {
     std::vector<std::wstring> opened, started;
     void OpenDocument(LPCWSTR address) override { opened.push_back(address); }
@@ -67,7 +53,7 @@ struct RecordingShell : IShellActions {
 // A recorded Windows 7 system (32-bit unless a test says otherwise) with a list file beside a
 // pretend program file in a folder of its own.
 struct DialogTest : ::testing::Test {
-    SystemProbes p;
+    RecordedProbes p;
     std::wstring dir;
     std::string list;
     std::unique_ptr<CNetvetterDlg> dlg;
@@ -83,9 +69,7 @@ struct DialogTest : ::testing::Test {
         dir = std::wstring(tmp) + L"nv_dialog_test";
         ::CreateDirectoryW(dir.c_str(), nullptr);
         p.modulePath = dir + L"\\netvetter.exe";
-        p.osMajor = 6;
-        p.osMinor = 1;
-        p.SetSystemVersion(6, 1);
+        SetOs(6, 1, 6, 1, false, L"");
         oldHook = AfxSetMessageBoxHook([this](LPCWSTR t, UINT) {
             boxes.push_back(t);
             return IDOK;
@@ -102,6 +86,25 @@ struct DialogTest : ::testing::Test {
     }
     std::wstring ListPath() const { return dir + L"\\driverinfo.txt"; }
 
+    // The reported version, the system library's version (0.0: unreadable), bitness and service pack.
+    void SetOs(DWORD major, DWORD minor, WORD kernelMajor, WORD kernelMinor, bool wow64, const std::wstring& sp)
+    {
+        p.os.major = major;
+        p.os.minor = minor;
+        p.os.wow64 = wow64 ? RecordedOs::Wow64Yes : RecordedOs::Wow64No;
+        p.os.nativeArchitecture = wow64 ? PROCESSOR_ARCHITECTURE_AMD64 : PROCESSOR_ARCHITECTURE_INTEL;
+        p.os.csdVersion = sp;
+        std::wstring kernel = p.os.systemDirectory + L"\\kernel32.dll";
+        for (size_t i = 0; i < p.files.size(); ++i)
+            if (p.files[i].path == kernel) p.files.erase(p.files.begin() + i--);
+        if (!kernelMajor) return;
+        RecordedFile f;
+        f.path = kernel;
+        f.hasVersion = true;
+        f.fileVersionMS = f.productVersionMS = MAKELONG(kernelMinor, kernelMajor);
+        p.files.push_back(f);
+    }
+
     // A device the check sees as wireless, with its driver file's version.
     void AddAdapter(const std::wstring& desc, const std::wstring& hwid, WORD a, WORD b, WORD c, WORD d)
     {
@@ -109,14 +112,33 @@ struct DialogTest : ::testing::Test {
         wchar_t sub[16];
         swprintf(sub, 16, L"\\%04u", (unsigned)n);
         std::wstring key = std::wstring(kClassKey) + sub;
-        std::wstring cid = hwid.substr(0, hwid.find(L'&', hwid.find(L'&') + 1));
-        p.AddSz(key, L"ComponentId", cid);
-        p.AddDword(key, L"IfType", 71);
+        p.SetValue(key, RecordedValue::String(L"ComponentId", hwid.substr(0, hwid.find(L'&', hwid.find(L'&') + 1))));
+        p.SetValue(key, RecordedValue::Dword(L"IfType", 71));
         std::wstring svc = L"svc" + std::to_wstring(n);
-        p.AddSz(L"System\\CurrentControlSet\\Services\\" + svc, L"ImagePath",
-                L"\\SystemRoot\\system32\\DRIVERS\\" + svc + L".sys");
-        p.SetFileVersion(L"C:\\WINDOWS\\system32\\DRIVERS\\" + svc + L".sys", a, b, c, d);
-        p.devices.push_back(FakeDevice{desc, hwid, svc, 0});
+        p.SetValue(L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\" + svc,
+                   RecordedValue::String(L"ImagePath", L"\\SystemRoot\\system32\\DRIVERS\\" + svc + L".sys"));
+        RecordedFile file;
+        file.path = p.os.systemDirectory + L"\\DRIVERS\\" + svc + L".sys";
+        file.hasVersion = true;
+        file.fileVersionMS = file.productVersionMS = MAKELONG(b, a);
+        file.fileVersionLS = file.productVersionLS = MAKELONG(d, c);
+        p.files.push_back(file);
+        RecordedDevice dev;
+        dev.properties[SPDRP_ADDRESS] = RecordedValue::Dword(L"", (DWORD)n);
+        dev.properties[SPDRP_DEVICEDESC] = RecordedValue::String(L"", desc);
+        dev.properties[SPDRP_HARDWAREID] = RecordedValue::MultiString(L"", {hwid});
+        dev.properties[SPDRP_SERVICE] = RecordedValue::String(L"", svc);
+        dev.hasInstanceId = true;
+        dev.instanceId = hwid + L"\\4&1A2B3C4D&0&" + std::to_wstring(n);
+        p.devices.push_back(dev);
+    }
+    void RemoveAdapters()
+    {
+        p.devices.clear();
+        std::wstring kernel = p.os.systemDirectory + L"\\kernel32.dll";
+        for (size_t i = 0; i < p.files.size(); ++i)
+            if (p.files[i].path != kernel) p.files.erase(p.files.begin() + i--);
+        p.DeleteKey(L"HKLM\\SYSTEM");
     }
 
     bool Open(bool writeList = true)
@@ -233,7 +255,9 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
     AddAdapter(L"Eight Card", L"PCI\\VEN_3333&DEV_4444", 5, 6, 7, 8);           // listed for another OS
     AddAdapter(L"Unlisted Stick", L"USB\\VID_07D1&PID_3C10&REV_2", 103, 1, 0, 100);
     list = "_W7_,USB\\VID_0CF3&PID_9170,a\n_W7_,USB\\VID_0846&PID_9010&REV_0001,b\n_W8_,PCI\\VEN_3333&DEV_4444,c\n";
+    int live = CAdapterRecord::s_nLive;
     ASSERT_TRUE(Open());
+    EXPECT_EQ(live + 5, CAdapterRecord::s_nLive);
     ASSERT_EQ(6, Result().GetRowCount());
 
     EXPECT_EQ(Result().GetItemText(1, 3), L"Passed");
@@ -276,6 +300,9 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
     EXPECT_EQ(Rec(1)->ResolutionText, Text(IDS_CMD_USB));
     EXPECT_EQ(Rec(3)->DriverVersionText, L"Not supported on this OS");
     EXPECT_TRUE(Rec(0)->ResolutionText.IsEmpty());
+    // The dialog owns its records: all of them go with it, once.
+    Close();
+    EXPECT_EQ(live, CAdapterRecord::s_nLive);
 }
 
 TEST_F(DialogTest, PciAdapterWithAWrongDriverGetsTheDriverPage)
@@ -318,8 +345,7 @@ TEST_F(DialogTest, RowHeightsChangeOnlyBelowFortyFivePixelsPerRow)
     int keep = h0 / 45 - 1;
     ASSERT_GE(keep, 1);
     for (int n : {keep, keep + 1}) {
-        p.devices.clear();
-        p.keys.clear();
+        RemoveAdapters();
         for (int i = 0; i < n; ++i) AddAdapter(L"Card " + std::to_wstring(i), L"PCI\\VEN_1111&DEV_0001", 1, 0, 0, 0);
         list = "_W7_,PCI\\VEN_1111&DEV_0001,card\n";
         ASSERT_TRUE(Open());
@@ -372,12 +398,7 @@ TEST_F(DialogTest, OsRowNamesTheSystemWithBitnessAndServicePack)
                           {6, 0, 0, 0, TRUE, L"Service Pack 2", L"Windows Vista (Service Pack 2)"},
                           {5, 2, 5, 2, FALSE, L"", L"Windows XP 64-Bit"}};
     for (const Case& c : cases) {
-        p.osMajor = c.om;
-        p.osMinor = c.on;
-        p.wow64 = c.wow;
-        p.servicePack = c.sp;
-        p.productVersionMS.clear();
-        if (c.km) p.SetSystemVersion(c.km, c.kn);
+        SetOs(c.om, c.on, c.km, c.kn, c.wow, c.sp);
         ASSERT_TRUE(Open());
         EXPECT_EQ(Header().GetItemText(0, 1), c.name) << c.name;
         Close();
@@ -557,10 +578,7 @@ TEST_F(DialogTest, Screenshots)
 {
     wchar_t out[MAX_PATH] = {};
     if (!::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", out, MAX_PATH)) GTEST_SKIP() << "NV_SCREENSHOT_DIR not set";
-    p.osMajor = 6;
-    p.osMinor = 1;
-    p.wow64 = TRUE;
-    p.servicePack = L"Service Pack 1";
+    SetOs(6, 1, 6, 1, true, L"Service Pack 1");
     const std::string fineList = "_W7_X64,USB\\VID_0CF3&PID_9170,AirStick 2\n"
                                  "_W7_X64,PCI\\VEN_168C&DEV_002A,Atheros card\n"
                                  "_W7_X64,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,Intel\n"
@@ -573,8 +591,7 @@ TEST_F(DialogTest, Screenshots)
         Pump(400);
         EXPECT_TRUE(SaveWindowBitmap(dlg->m_hWnd, std::wstring(out) + L"\\" + name + L".bmp"));
         Close();
-        p.devices.clear();
-        p.keys.clear();
+        RemoveAdapters();
     };
 
     list = fineList;
