@@ -64,10 +64,14 @@ void CTitleTip::Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset, LPRECT
     if (!::IsWindow(m_hWnd) || !m_pParentWnd) return;
     if (rectTitle.IsRectEmpty() || IsWindowVisible()) return;
 
-    m_rectHover = lpHoverRect ? CRect(*lpHoverRect) : rectTitle;
-    m_rectHover.right++;
-    m_rectHover.bottom++;
-    m_pParentWnd->ClientToScreen(&m_rectHover);
+    // The hover area is kept in the tip's client coordinates as they are once the tip stands over
+    // the cell: converted before the move it would be relative to wherever the tip stood last, and
+    // the first mouse move inside the cell would hide the tip.
+    CRect rectHoverScreen = lpHoverRect ? CRect(*lpHoverRect) : rectTitle;
+    rectHoverScreen.right++;
+    rectHoverScreen.bottom++;
+    m_pParentWnd->ClientToScreen(&rectHoverScreen);
+    m_rectHover = rectHoverScreen;
     ScreenToClient(&m_rectHover);
 
     // Only for an active application.
@@ -100,6 +104,8 @@ void CTitleTip::Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset, LPRECT
     if (rectDisplay.right > rectTitle.right - xoffset) {
         SetWindowPos(&wndTop, rectDisplay.left, rectDisplay.top, rectDisplay.Width(), rectDisplay.Height(),
                      SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        m_rectHover = rectHoverScreen;
+        ScreenToClient(&m_rectHover);
         if (crBackClr != CLR_DEFAULT) {
             HBRUSH hBrush = ::CreateSolidBrush(crBackClr);
             HGDIOBJ hOldBrush = ::SelectObject(hDC, hBrush);
