@@ -167,6 +167,16 @@ BOOL CGridCtrl::SubclassSetup()
 // ---------------------------------------------------------------------------------------------
 // Counts
 
+// A new row array; running out of memory here is reported like every other failure of growth.
+static GRID_ROW* NewRowArray()
+{
+    try {
+        return new GRID_ROW;
+    } catch (std::bad_alloc&) {
+        AfxThrowMemoryException();
+    }
+}
+
 BOOL CGridCtrl::SetRowCount(int nRows)
 {
     if (nRows < 0) return FALSE;
@@ -197,7 +207,7 @@ BOOL CGridCtrl::SetRowCount(int nRows)
             int startRow = nRows - addedRows;
             for (int row = startRow; row < nRows; ++row) {
                 m_arRowHeights[row] = m_cellDefault.GetHeight();
-                GRID_ROW* pRow = new GRID_ROW;
+                GRID_ROW* pRow = NewRowArray();
                 m_RowData[row] = pRow;
                 pRow->SetSize(m_nCols);
                 for (int col = 0; col < m_nCols; ++col) pRow->SetAt(col, CreateCell(row, col));
@@ -244,6 +254,12 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
 
     int builtCols = m_nCols;   // columns that every row has in full
     try {
+        // The column order is reset below, after the cells: its room is taken first.
+        try {
+            m_arColOrder.reserve(nCols);
+        } catch (std::bad_alloc&) {
+            AfxThrowMemoryException();
+        }
         m_arColWidths.SetSize(nCols);
         for (int row = 0; row < m_nRows; ++row) {
             GRID_ROW* pRow = GetRowArray(row);
@@ -385,7 +401,7 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
         if (nRow < 0) nRow = m_nRows;
         m_arRowHeights.InsertAt(nRow, 0);
         bHeightInserted = TRUE;
-        pRow = new GRID_ROW;
+        pRow = NewRowArray();
         m_RowData.InsertAt(nRow, pRow);
         bRowInserted = TRUE;
         pRow->SetSize(m_nCols);

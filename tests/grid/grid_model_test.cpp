@@ -3,8 +3,30 @@
 #include "grid/GridCtrl.h"
 #include "framework/AfxApp.h"
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <new>
+#include <functional>
 #include <string>
 #include <vector>
+
+// Plain allocation for the whole test program, with one failure on request: the n-th next
+// operator new throws, as it does when memory runs out.
+namespace {
+int g_failNewAt = 0;
+void* Allocate(size_t n)
+{
+    if (g_failNewAt > 0 && --g_failNewAt == 0) throw std::bad_alloc();
+    void* p = std::malloc(n ? n : 1);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+}
+void* operator new(size_t n) { return Allocate(n); }
+void* operator new[](size_t n) { return Allocate(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 // Records the message boxes shown while it lives.
@@ -724,4 +746,51 @@ TEST(GridMemoryTest, SelectingACellWithoutMemoryLeavesItUnselected)
     EXPECT_EQ(SelectionDisagreement(g), "");
     EXPECT_TRUE(g.SetItemState(2, 2, GCS_SELECTED));
     EXPECT_EQ(SelectionDisagreement(g), "");
+}
+
+TEST(GridMemoryTest, AFailedAllocationAnywhereInGrowthIsReportedAndLeavesAConsistentGrid)
+{
+    auto consistent = [](CGridCtrl& g) {
+        if (g.m_RowData.GetSize() != g.GetRowCount() || g.m_arRowHeights.GetSize() != g.GetRowCount()) return false;
+        if (g.m_arColWidths.GetSize() != g.GetColumnCount() || (int)g.m_arColOrder.size() != g.GetColumnCount())
+            return false;
+        for (int r = 0; r < g.GetRowCount(); ++r) {
+            GRID_ROW* row = (GRID_ROW*)g.m_RowData[r];
+            if (!row || row->GetSize() != g.GetColumnCount()) return false;
+        }
+        return true;
+    };
+    // Each operation is run with its first, second, ... allocation failing in turn.
+    const std::function<BOOL(CGridCtrl&)> ops[] = {
+        [](CGridCtrl& g) { return g.SetRowCount(6); },
+        [](CGridCtrl& g) { return g.SetColumnCount(7); },
+        [](CGridCtrl& g) { return (BOOL)(g.InsertRow(L"heading", -1) >= 0); },
+        [](CGridCtrl& g) { return (BOOL)(g.InsertRow(L"", 1) >= 0); },
+    };
+    for (size_t op = 0; op < 4; ++op) {
+        int failures = 0;
+        for (int n = 1; n <= 40; ++n) {
+            CGridCtrl g(3, 3, 1, 1);
+            MessageBoxRecorder boxes;
+            BOOL ok = FALSE;
+            bool escaped = false;
+            g_failNewAt = n;
+            try {
+                ok = ops[op](g);
+            } catch (...) {
+                escaped = true;
+            }
+            g_failNewAt = 0;
+            EXPECT_FALSE(escaped) << "operation " << op << ", allocation " << n;
+            if (!ok) {
+                ++failures;
+                ASSERT_EQ(boxes.texts.size(), 1u) << op << " " << n;
+                EXPECT_EQ(boxes.texts[0], CString(AFX_MSG_OUT_OF_MEMORY));
+            } else {
+                EXPECT_TRUE(boxes.texts.empty()) << op << " " << n;
+            }
+            EXPECT_TRUE(consistent(g)) << "operation " << op << ", allocation " << n;
+        }
+        EXPECT_GT(failures, 0) << op;
+    }
 }
