@@ -748,6 +748,14 @@ long CGridCtrl::GetVirtualWidth() const
 
 // Spreads a difference over the sizes from nFirst on that are not hidden (0): each gets the truncated
 // share, and the first (|difference| mod count) steps, hidden ones counted, one pixel more or less.
+// A size the difference would take below one pixel stays at one: a visible row or column neither
+// disappears nor wraps round to an enormous unsigned size.
+static UINT Adjusted(UINT size, long delta)
+{
+    long value = (long)size + delta;
+    return (UINT)(value < 1 ? 1 : value);
+}
+
 static void SpreadDifference(CUIntArray& sizes, int nFirst, int nCount, long difference)
 {
     int nVisible = 0;
@@ -756,18 +764,19 @@ static void SpreadDifference(CUIntArray& sizes, int nFirst, int nCount, long dif
     if (nVisible == 0) return;
     long share = difference / nVisible;
     for (int i = nFirst; i < nCount; ++i)
-        if (sizes[i] > 0) sizes[i] = (UINT)((long)sizes[i] + share);
+        if (sizes[i] > 0) sizes[i] = Adjusted(sizes[i], share);
     long remainder = difference > 0 ? difference % nVisible : (-difference) % nVisible;
     for (int i = nFirst; i < nCount && remainder > 0; ++i, --remainder)
-        if (sizes[i] > 0) sizes[i] = (UINT)((long)sizes[i] + (difference > 0 ? 1 : -1));
+        if (sizes[i] > 0) sizes[i] = Adjusted(sizes[i], difference > 0 ? 1 : -1);
 }
 
+// Without a window (or its stand-in) there is no client area to fit, and nothing changes.
 void CGridCtrl::ExpandRowsToFit(BOOL bExpandFixed)
 {
-    if (m_nRows <= 0 || (!bExpandFixed && m_nRows <= m_nFixedRows)) return;
+    if (m_nRows <= 0 || (!bExpandFixed && m_nRows <= m_nFixedRows) || !HasGeometry()) return;
     EnableScrollBars(SB_VERT, FALSE);
     CRect rect;
-    if (GetSafeHwnd()) GetClientRect(&rect);
+    GetGridClientRect(&rect);
     int nFirst = bExpandFixed ? 0 : m_nFixedRows;
     int nVisible = 0;
     for (int row = nFirst; row < m_nRows; ++row)
@@ -780,10 +789,10 @@ void CGridCtrl::ExpandRowsToFit(BOOL bExpandFixed)
 
 void CGridCtrl::ExpandColumnsToFit(BOOL bExpandFixed)
 {
-    if (m_nCols <= 0 || (!bExpandFixed && m_nCols <= m_nFixedCols)) return;
+    if (m_nCols <= 0 || (!bExpandFixed && m_nCols <= m_nFixedCols) || !HasGeometry()) return;
     EnableScrollBars(SB_HORZ, FALSE);
     CRect rect;
-    if (GetSafeHwnd()) GetClientRect(&rect);
+    GetGridClientRect(&rect);
     int nFirst = bExpandFixed ? 0 : m_nFixedCols;
     int nVisible = 0;
     for (int col = nFirst; col < m_nCols; ++col)
@@ -796,13 +805,13 @@ void CGridCtrl::ExpandColumnsToFit(BOOL bExpandFixed)
 
 void CGridCtrl::ExpandLastColumn()
 {
-    if (m_nCols <= 0) return;
+    if (m_nCols <= 0 || !HasGeometry()) return;
     int nLastCol = m_nCols - 1;
     while (nLastCol >= 0 && m_arColWidths[nLastCol] == 0) --nLastCol;
     if (nLastCol <= 0) return;
     EnableScrollBars(SB_HORZ, FALSE);
     CRect rect;
-    if (GetSafeHwnd()) GetClientRect(&rect);
+    GetGridClientRect(&rect);
     long difference = rect.Width() - GetVirtualWidth();
     if (difference > 0) {
         m_arColWidths[nLastCol] += (UINT)difference;

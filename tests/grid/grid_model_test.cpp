@@ -794,3 +794,48 @@ TEST(GridMemoryTest, AFailedAllocationAnywhereInGrowthIsReportedAndLeavesAConsis
         EXPECT_GT(failures, 0) << op;
     }
 }
+
+TEST(GridExpandTest, ArithmeticWithoutAWindowExcludesFixedRowsAndNeverWrapsASize)
+{
+    CGridCtrl g(4, 2, 1, 0);
+    int heights[] = {20, 30, 0, 31};
+    for (int r = 0; r < 4; ++r) g.SetRowHeight(r, heights[r]);
+    // No window and no stand-in: no client area, nothing changes.
+    g.ExpandRowsToFit(TRUE);
+    g.ExpandColumnsToFit(TRUE);
+    g.ExpandLastColumn();
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(g.GetRowHeight(r), heights[r]);
+    EXPECT_EQ(g.GetColumnWidth(1), g.m_cellFixedColDef.GetWidth());
+
+    // 81 pixels of rows in a 60-pixel client, the fixed row left out: -21 over the two visible
+    // rows is -10 each and one more off the first step (row 1); the hidden row 2 stays hidden.
+    CRect client(0, 0, 1000, 60);   // wide: no horizontal bar takes room
+    g.SetGeometryOverride(&client);
+    g.ExpandRowsToFit(FALSE);
+    EXPECT_EQ(g.GetRowHeight(0), 20);
+    EXPECT_EQ(g.GetRowHeight(1), 19);
+    EXPECT_EQ(g.GetRowHeight(2), 0);
+    EXPECT_EQ(g.GetRowHeight(3), 21);
+    EXPECT_EQ(g.GetVirtualHeight(), 60);
+
+    // A row smaller than its share of a negative difference keeps one pixel.
+    g.SetRowCount(2);
+    g.SetRowHeight(0, 5);
+    g.SetRowHeight(1, 95);
+    CRect tiny(0, 0, 1000, 20);
+    g.SetGeometryOverride(&tiny);
+    g.ExpandRowsToFit(TRUE);
+    EXPECT_EQ(g.GetRowHeight(0), 1);
+    EXPECT_EQ(g.GetRowHeight(1), 55);
+
+    // Columns wider than the client: the last one keeps its width, the scroll bars are reset.
+    g.SetColumnWidth(0, 250);
+    g.SetColumnWidth(1, 100);
+    CRect wide(0, 0, 300, 200);
+    g.SetGeometryOverride(&wide);
+    g.m_nHScrollMax = 0;
+    g.ExpandLastColumn();
+    EXPECT_EQ(g.GetColumnWidth(1), 100);
+    EXPECT_GT(g.m_nHScrollMax, 0);
+    g.SetGeometryOverride(nullptr);
+}
