@@ -163,6 +163,44 @@ TEST(GridScreenshotTest, SampleGridInARealWindow)
             if (shot.At(x, y) != kPaleGreen) ++differing;
     EXPECT_GT(differing, 50);
 
+    // The cut-off adapter name of row 2 in a title tip over its cell, captured from the screen
+    // (the tip is a window of its own above the grid); written as grid-titletip.bmp.
+    ::SetForegroundWindow(host);
+    grid.SetFocus();
+    CRect cell;
+    ASSERT_TRUE(grid.GetCellRect(2, 1, &cell));
+    CRect text = cell;
+    grid.GetCell(2, 1)->GetTipTextRect(&text);
+    grid.GetTitleTip().Show(text, grid.GetCell(2, 1)->GetTipText(), 0, &cell, grid.GetCell(2, 1)->GetFont(),
+                            RGB(0, 0, 0), RGB(0xFF, 0xFF, 0xE1));
+    HWND hTip = grid.GetTitleTip().GetSafeHwnd();
+    EXPECT_TRUE(::IsWindowVisible(hTip));
+    Pump();
+    ::Sleep(200);
+    Pump();
+    Capture screen = CaptureWindow(::GetDesktopWindow());
+    RECT rcHost;
+    ::GetWindowRect(host, &rcHost);
+    Capture part;
+    part.cx = rcHost.right - rcHost.left;
+    part.cy = rcHost.bottom - rcHost.top;
+    part.bits.assign((size_t)part.Stride() * part.cy, 0);
+    for (int y = 0; y < part.cy; ++y)
+        for (int x = 0; x < part.cx; ++x) {
+            COLORREF c = screen.At(rcHost.left + x, rcHost.top + y);
+            BYTE* p = &part.bits[(size_t)(part.cy - 1 - y) * part.Stride() + (size_t)x * 3];
+            p[0] = GetBValue(c);
+            p[1] = GetGValue(c);
+            p[2] = GetRValue(c);
+        }
+    EXPECT_TRUE(part.Save((std::wstring(dir) + L"\\grid-titletip.bmp").c_str()));
+    // The tip's background shows beside the cell, where the grid has the next column.
+    RECT rcTip;
+    ::GetWindowRect(hTip, &rcTip);
+    EXPECT_GT(rcTip.right, rcHost.left + 12 + 28 + 250);
+    EXPECT_EQ(screen.At(rcTip.right - 3, (rcTip.top + rcTip.bottom) / 2), RGB(0xFF, 0xFF, 0xE1));
+    grid.GetTitleTip().Hide();
+
     grid.SetImageList(nullptr);
     grid.DestroyWindow();
     ::DestroyWindow(host);
