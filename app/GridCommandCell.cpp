@@ -19,6 +19,8 @@ static HCURSOR SharedHandCursor()
     return g_hHandCursor;
 }
 
+HCURSOR CGridCommandCell::GetHandCursor() { return g_hHandCursor; }
+
 CGridCommandCell::CGridCommandCell()
     : m_crLink(::GetSysColor(COLOR_HIGHLIGHT)), m_pOwnerDlg(nullptr), m_nOwnerRow(0)
 {

@@ -19,6 +19,8 @@ public:
     void SetCommand(CString strCommand) { m_strCommand = strCommand; }
     void SetOwner(CDialog* pOwnerDlg, short nOwnerRow) { m_pOwnerDlg = pOwnerDlg; m_nOwnerRow = nOwnerRow; }
     static BOOL IsCommandText(const CString& text);
+    // The hand shown over command texts, shared by every command cell (null when the system has none).
+    static HCURSOR GetHandCursor();
     // point is relative to the cell's top-left corner; its x is made grid-relative in place.
     BOOL HitCommandText(CPoint& point, CString& text);
 
