@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "check/RecordedProbes.h"
 #include <gtest/gtest.h>
+#include "../common/WindowCapture.h"
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,18 +18,7 @@ const wchar_t kClassKey[] = L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{
 const COLORREF kDarkBlue = 0xC00000;
 const wchar_t kCongratulations[] = L"Congratulations!\nAll installed adapters are supported and have correct driver version.";
 
-void Pump(DWORD ms = 60)
-{
-    DWORD end = ::GetTickCount() + ms;
-    do {
-        MSG m;
-        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&m);
-            ::DispatchMessageW(&m);
-        }
-        ::Sleep(5);
-    } while ((int)(::GetTickCount() - end) < 0);
-}
+void Pump(DWORD ms = 60) { PumpMessages(ms); }
 
 CString Text(UINT id)
 {
@@ -165,6 +155,24 @@ struct DialogTest : ::testing::Test {
     CGridCtrl& Result() { return dlg->m_gridResult; }
     CGridCtrl& Header() { return dlg->m_gridHeader; }
     CAdapterRecord* Rec(int i) { return static_cast<CAdapterRecord*>(dlg->AdapterList[i]); }
+    // Where the command cell looks for the USB driver installer: below this test program's folder.
+    static std::wstring InstallerFolder()
+    {
+        wchar_t self[MAX_PATH];
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring folder(self);
+        return folder.substr(0, folder.rfind(L'\\')) + L"\\WlanStickSetup";
+    }
+    static bool PlaceInstaller(bool present)
+    {
+        std::wstring folder = InstallerFolder(), file = folder + L"\\setup.exe";
+        ::DeleteFileW(file.c_str());
+        ::RemoveDirectoryW(folder.c_str());
+        if (!present) return true;
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        FILE* f = _wfopen(file.c_str(), L"wb");
+        return f && fclose(f) == 0;
+    }
     CGridCommandCell* Command(int row)
     {
         CGridCellBase* c = Result().GetCell(row, 4);
@@ -453,25 +461,17 @@ TEST_F(DialogTest, CommandCellsHitTheirTextAndAskTheShellOnce)
     EXPECT_EQ(shell.opened[0], NV_URL_SUPPORTED_ADAPTERS);
 
     // No installer beside the program: nothing starts and the dialog stays.
-    wchar_t self[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder(self);
-    folder = folder.substr(0, folder.rfind(L'\\')) + L"\\WlanStickSetup";
-    std::wstring installer = folder + L"\\setup.exe";
-    ::DeleteFileW(installer.c_str());
+    std::wstring installer = InstallerFolder() + L"\\setup.exe";
+    ASSERT_TRUE(PlaceInstaller(false));
     usbCell->OnLButtonUp(CPoint(2, 5));
     EXPECT_TRUE(shell.started.empty());
     EXPECT_EQ(-1, dlg->m_nEndResult);
     ASSERT_TRUE(::IsWindow(dlg->m_hWnd));
 
     // With it: started once, and the dialog ends with IDOK.
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    FILE* f = _wfopen(installer.c_str(), L"wb");
-    ASSERT_TRUE(f);
-    fclose(f);
+    ASSERT_TRUE(PlaceInstaller(true));
     usbCell->OnLButtonUp(CPoint(2, 5));
-    ::DeleteFileW(installer.c_str());
-    ::RemoveDirectoryW(folder.c_str());
+    PlaceInstaller(false);
     ASSERT_EQ(1u, shell.started.size());
     EXPECT_EQ(shell.started[0], installer);
     EXPECT_EQ(IDOK, dlg->m_nEndResult);
@@ -533,45 +533,6 @@ TEST_F(DialogTest, SystemMenuHasTheAboutEntryAndTheAboutBoxCloses)
     app.m_pMainWnd = nullptr;
 }
 
-namespace {
-// The window as the screen shows it, frame included, as a 24-bit BMP file.
-bool SaveWindowBitmap(HWND h, const std::wstring& path)
-{
-    RECT r;
-    ::GetWindowRect(h, &r);
-    int w = r.right - r.left, ht = r.bottom - r.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HBITMAP bmp = ::CreateCompatibleBitmap(screen, w, ht);
-    HGDIOBJ old = ::SelectObject(mem, bmp);
-    ::BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
-    ::SelectObject(mem, old);
-    BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof bi;
-    bi.biWidth = w;
-    bi.biHeight = ht;
-    bi.biPlanes = 1;
-    bi.biBitCount = 24;
-    bi.biCompression = BI_RGB;
-    int stride = (w * 3 + 3) & ~3;
-    std::vector<BYTE> bits((size_t)stride * ht);
-    ::GetDIBits(mem, bmp, 0, ht, bits.data(), (BITMAPINFO*)&bi, DIB_RGB_COLORS);
-    ::DeleteObject(bmp);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi;
-    fh.bfSize = (DWORD)(fh.bfOffBits + bits.size());
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) return false;
-    fwrite(&fh, sizeof fh, 1, f);
-    fwrite(&bi, sizeof bi, 1, f);
-    fwrite(bits.data(), 1, bits.size(), f);
-    return fclose(f) == 0;
-}
-}
-
 // Pictures of the dialog for the README, from recorded systems; tools/screenshots.sh runs this with
 // NV_SCREENSHOT_DIR set and turns the bitmaps into PNG files.
 TEST_F(DialogTest, Screenshots)
@@ -589,7 +550,7 @@ TEST_F(DialogTest, Screenshots)
         ::SetForegroundWindow(dlg->m_hWnd);
         dlg->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump(400);
-        EXPECT_TRUE(SaveWindowBitmap(dlg->m_hWnd, std::wstring(out) + L"\\" + name + L".bmp"));
+        EXPECT_TRUE(CaptureWindow(dlg->m_hWnd).Save((std::wstring(out) + L"\\" + name + L".bmp").c_str()));
         Close();
         RemoveAdapters();
     };

@@ -4,18 +4,12 @@
 #include "grid/GridCtrl.h"
 #include "gridcells/InPlaceEdit.h"
 #include <gtest/gtest.h>
+#include "../common/WindowCapture.h"
 #include <functional>
 #include <vector>
 
 namespace {
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+void Pump() { PumpMessages(); }
 
 // What a plain window received: every message, and the end-of-edit records in full.
 struct Received {

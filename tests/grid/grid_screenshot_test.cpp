@@ -5,76 +5,12 @@
 #include "grid/GridCtrl.h"
 #include "res/resource.h"
 #include <gtest/gtest.h>
+#include "../common/WindowCapture.h"
 #include <cstdio>
 #include <vector>
 
 namespace {
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-// The window's pixels as 24-bit rows, bottom-up as a BMP file keeps them.
-struct Capture {
-    int cx = 0, cy = 0;
-    std::vector<BYTE> bits;
-    int Stride() const { return (cx * 3 + 3) & ~3; }
-    COLORREF At(int x, int y) const
-    {
-        const BYTE* p = &bits[(size_t)(cy - 1 - y) * Stride() + (size_t)x * 3];
-        return RGB(p[2], p[1], p[0]);
-    }
-    bool Save(const wchar_t* path) const
-    {
-        BITMAPFILEHEADER fh = {};
-        BITMAPINFOHEADER ih = {};
-        ih.biSize = sizeof ih;
-        ih.biWidth = cx;
-        ih.biHeight = cy;
-        ih.biPlanes = 1;
-        ih.biBitCount = 24;
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof fh + sizeof ih;
-        fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
-        FILE* f = _wfopen(path, L"wb");
-        if (!f) return false;
-        bool ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&ih, sizeof ih, 1, f) == 1 &&
-                  fwrite(bits.data(), 1, bits.size(), f) == bits.size();
-        return fclose(f) == 0 && ok;
-    }
-};
-
-Capture CaptureWindow(HWND hWnd)
-{
-    Capture c;
-    RECT r;
-    ::GetWindowRect(hWnd, &r);
-    c.cx = r.right - r.left;
-    c.cy = r.bottom - r.top;
-    HDC hWindowDC = ::GetWindowDC(hWnd);
-    HDC hMem = ::CreateCompatibleDC(hWindowDC);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = c.cx;
-    bi.bmiHeader.biHeight = c.cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* pBits = nullptr;
-    HBITMAP hDib = ::CreateDIBSection(hWindowDC, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    HGDIOBJ hOld = ::SelectObject(hMem, hDib);
-    ::BitBlt(hMem, 0, 0, c.cx, c.cy, hWindowDC, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    c.bits.assign((BYTE*)pBits, (BYTE*)pBits + (size_t)c.Stride() * c.cy);
-    ::SelectObject(hMem, hOld);
-    ::DeleteObject(hDib);
-    ::DeleteDC(hMem);
-    ::ReleaseDC(hWnd, hWindowDC);
-    return c;
-}
+void Pump() { PumpMessages(); }
 }
 
 TEST(GridScreenshotTest, SampleGridInARealWindow)
