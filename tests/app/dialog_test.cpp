@@ -579,3 +579,35 @@ TEST_F(DialogTest, Screenshots)
     }
     shoot(L"dialog-many-adapters");
 }
+
+TEST_F(DialogTest, EscapeAndTheCloseButtonEndTheModalDialog)
+{
+    AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+    FILE* f = _wfopen(ListPath().c_str(), L"wb");
+    fwrite(list.data(), 1, list.size(), f);
+    fclose(f);
+    // A timer inside the dialog's own loop presses a key on the keyboard once the dialog is up.
+    static WORD s_key;
+    static int s_presses;
+    for (WORD key : {(WORD)VK_ESCAPE, (WORD)VK_RETURN}) {
+        s_key = key;
+        s_presses = 0;
+        UINT_PTR timer = ::SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
+            HWND h = ::FindWindowW(L"#32770", L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458");
+            if (!h || s_presses++ > 20) return;
+            ::SetForegroundWindow(h);
+            INPUT in[2] = {};
+            in[0].type = in[1].type = INPUT_KEYBOARD;
+            in[0].ki.wVk = in[1].ki.wVk = s_key;
+            in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            ::SendInput(2, in, sizeof(INPUT));
+        });
+        CNetvetterDlg modal(p);
+        INT_PTR result = modal.DoModal();
+        ::KillTimer(nullptr, timer);
+        // Escape cancels; Return presses the default button, Close (id 1).
+        EXPECT_EQ(key == VK_ESCAPE ? IDCANCEL : IDOK, result) << key;
+        EXPECT_EQ(1u, modal.AdapterList.GetSize());
+    }
+}
