@@ -925,20 +925,22 @@ void CGridCtrl::OnUpdateEditSelectAll(CCmdUI*) {}
 
 DROPEFFECT CGridCtrl::OnDragEnter(COleDataObject*, DWORD, CPoint point)
 {
-    m_LastDragOverCell = GetCellFromPt(point, FALSE);
+    CCellID cell = GetCellFromPt(point, TRUE);
+    m_LastDragOverCell = (IsValid(cell) && !IsCellFixed(cell.row, cell.col)) ? cell : CCellID(-1, -1);
     return DROPEFFECT_NONE;
 }
 
 DROPEFFECT CGridCtrl::OnDragOver(COleDataObject*, DWORD dwKeyState, CPoint point)
 {
-    CCellID cell = GetCellFromPt(point, FALSE);
+    CCellID cell = GetCellFromPt(point, TRUE);
     if (!IsValid(cell) || IsCellFixed(cell.row, cell.col)) {
         OnDragLeave();
         m_LastDragOverCell = CCellID(-1, -1);
         return DROPEFFECT_NONE;
     }
-    if (cell != m_LastDragOverCell) {
-        if (IsValid(m_LastDragOverCell)) {
+    // The cell the drag entered over is remembered unmarked, so it is marked on the first move too.
+    if (cell != m_LastDragOverCell || !(GetItemState(cell.row, cell.col) & GCS_DROPHILITED)) {
+        if (IsValid(m_LastDragOverCell) && m_LastDragOverCell != cell) {
             SetItemState(m_LastDragOverCell.row, m_LastDragOverCell.col,
                          GetItemState(m_LastDragOverCell.row, m_LastDragOverCell.col) & ~GCS_DROPHILITED);
             RedrawCell(m_LastDragOverCell);
