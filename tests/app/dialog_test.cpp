@@ -611,3 +611,124 @@ TEST_F(DialogTest, EscapeAndTheCloseButtonEndTheModalDialog)
         EXPECT_EQ(1u, modal.AdapterList.GetSize());
     }
 }
+namespace {
+// Real input: the pointer moved and the button pressed through the system, as a user's mouse would.
+void SendPointer(POINT screen)
+{
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (screen.x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = (screen.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &in, sizeof(INPUT));
+    Pump(60);
+}
+
+// Wine answers GetMessagePos during WM_SETCURSOR with the previous mouse message's position, so
+// the pointer arrives in two steps a pixel apart, as a real mouse's would; both lie in the region
+// the caller aims at.
+void MoveMouse(HWND grid, POINT client)
+{
+    ::ClientToScreen(grid, &client);
+    SendPointer({client.x - 1, client.y});
+    SendPointer(client);
+    Pump(60);
+}
+
+void Click(HWND grid, POINT client)
+{
+    MoveMouse(grid, client);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, in, sizeof(INPUT));
+    Pump(150);
+}
+}
+
+TEST_F(DialogTest, PointerAndClicksOverTheResolutionCommands)
+{
+    AddAdapter(L"Unknown Card", L"PCI\\VEN_1111&DEV_2222", 1, 2, 3, 4);
+    AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_1", 10, 4, 0, 0);
+    AddAdapter(L"Fine Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    list = "_W7_,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,intel\n_W7_,USB\\VID_0CF3&PID_9170,a\n";
+    ASSERT_TRUE(Open());
+    ::SetForegroundWindow(dlg->m_hWnd);
+    Pump();
+    HWND grid = Result().m_hWnd;
+    CRect listRect, driverRect, fineRect;
+    ASSERT_TRUE(Result().GetCellRect(1, 4, &listRect));
+    ASSERT_TRUE(Result().GetCellRect(2, 4, &driverRect));
+    ASSERT_TRUE(Result().GetCellRect(3, 4, &fineRect));
+    CSize extent = Command(1)->GetTextExtent(Command(1)->GetText(), nullptr);
+    HCURSOR hand = CGridCommandCell::GetHandCursor();
+    ASSERT_TRUE(hand);
+
+    // The hand over the text, at any height of the cell; the arrow to its right and over a plain cell.
+    MoveMouse(grid, {listRect.left + 4, listRect.top + 2});
+    EXPECT_EQ(hand, ::GetCursor());
+    MoveMouse(grid, {listRect.left + extent.cx - 2, listRect.bottom - 2});
+    EXPECT_EQ(hand, ::GetCursor());
+    MoveMouse(grid, {listRect.left + extent.cx + 6, listRect.top + 5});
+    EXPECT_NE(hand, ::GetCursor());
+    MoveMouse(grid, {fineRect.left + 4, fineRect.top + 5});
+    EXPECT_NE(hand, ::GetCursor());
+
+    // Clicks: right of the text nothing, on the texts each page once, on a plain cell nothing.
+    Click(grid, {listRect.left + extent.cx + 6, listRect.top + 5});
+    EXPECT_TRUE(shell.opened.empty());
+    Click(grid, {listRect.left + 4, listRect.top + 5});
+    Click(grid, {driverRect.left + 4, driverRect.top + 5});
+    Click(grid, {fineRect.left + 4, fineRect.top + 5});
+    ASSERT_EQ(2u, shell.opened.size());
+    EXPECT_EQ(shell.opened[0], NV_URL_SUPPORTED_ADAPTERS);
+    EXPECT_EQ(shell.opened[1], NV_URL_DRIVER_DOCUMENTS);
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_TRUE(::IsWindow(dlg->m_hWnd));
+
+    // The result table takes neither a selection nor an edit, by mouse or keyboard.
+    CRect plain;
+    Result().GetCellRect(3, 0, &plain);
+    Click(grid, {plain.left + 5, plain.top + 5});
+    for (UINT key : {(UINT)VK_F2, (UINT)'A', (UINT)VK_RETURN, (UINT)VK_DOWN}) {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = (WORD)key;
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        ::SendInput(2, in, sizeof(INPUT));
+        Pump(60);
+    }
+    EXPECT_EQ(0, Result().GetSelectedCount());
+    for (int r = 1; r < Result().GetRowCount(); ++r)
+        for (int c = 0; c < 5; ++c) EXPECT_FALSE(Result().IsCellEditing(r, c)) << r << "," << c;
+    EXPECT_EQ(Result().GetItemText(3, 0), L"Fine Stick");
+}
+
+TEST_F(DialogTest, ClickingTheInstallerCommandStartsItAndClosesTheDialog)
+{
+    AddAdapter(L"Old Stick", L"USB\\VID_0846&PID_9010", 103, 1, 0, 100);
+    list = "_W7_,USB\\VID_0846&PID_9010,b\n";
+    std::wstring installer = InstallerFolder() + L"\\setup.exe";
+    ASSERT_TRUE(PlaceInstaller(false));
+    ASSERT_TRUE(Open());
+    ::SetForegroundWindow(dlg->m_hWnd);
+    Pump();
+    HWND grid = Result().m_hWnd;
+    CRect cell;
+    ASSERT_TRUE(Result().GetCellRect(1, 4, &cell));
+
+    // Without the installer beside the program nothing happens.
+    Click(grid, {cell.left + 4, cell.top + 5});
+    EXPECT_TRUE(shell.started.empty());
+    ASSERT_TRUE(::IsWindow(dlg->m_hWnd));
+
+    ASSERT_TRUE(PlaceInstaller(true));
+    Click(grid, {cell.left + 4, cell.top + 5});
+    PlaceInstaller(false);
+    ASSERT_EQ(1u, shell.started.size());
+    EXPECT_EQ(shell.started[0], installer);
+    EXPECT_EQ(IDOK, dlg->m_nEndResult);
+    EXPECT_FALSE(::IsWindow(dlg->m_hWnd));
+    EXPECT_TRUE(shell.opened.empty());
+}
