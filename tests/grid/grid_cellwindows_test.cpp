@@ -30,10 +30,18 @@ std::vector<Received> g_received;
 std::vector<EndEditRecord> g_endEdits;
 std::function<void()> g_onEndEdit;   // runs inside the owner's handling of an end-of-edit record
 
+// The editor's end record and the grid's own end notice share the code; only the editor's carries
+// the text, so only a notice from an edit window is read as one.
+bool FromAnEditor(const NMHDR* p)
+{
+    wchar_t cls[16] = {};
+    return p->hwndFrom && ::GetClassNameW(p->hwndFrom, cls, 16) && ::lstrcmpiW(cls, L"Edit") == 0;
+}
+
 LRESULT CALLBACK RecorderProc(HWND h, UINT m, WPARAM w, LPARAM l)
 {
     if (m != WM_NCHITTEST && m != WM_PAINT && m != WM_NCPAINT && m != WM_ERASEBKGND) g_received.push_back({m, w, l});
-    if (m == WM_NOTIFY && ((NMHDR*)l)->code == (UINT)GRIDN_ENDEDIT) {
+    if (m == WM_NOTIFY && ((NMHDR*)l)->code == (UINT)GRIDN_ENDEDIT && FromAnEditor((NMHDR*)l)) {
         GRIDDISPINFO* p = (GRIDDISPINFO*)l;
         g_endEdits.push_back({p->hdr.hwndFrom, p->hdr.idFrom, (int)p->hdr.code, p->item.row, p->item.col,
                               p->item.mask, p->item.lParam, p->item.strText});
