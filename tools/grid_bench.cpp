@@ -3,6 +3,7 @@
 // and deleting everything. A second part selects the same small range in a small and in a large
 // grid: selecting, testing and clearing must cost what the selection holds, not what the grid holds.
 #include "grid/GridCtrl.h"
+#include "tools/BenchClock.h"
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -59,14 +60,6 @@ namespace {
 const int kRows = 100000;
 const int kCols = 10;
 
-double Now()
-{
-    static LARGE_INTEGER freq = {};
-    if (!freq.QuadPart) ::QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
 
 void Line(LPCWSTR what, double seconds, long long count, LPCWSTR unit)
 {
@@ -86,17 +79,17 @@ SelectionTimes TimeSelection(CGridCtrl& grid, int nSelRows, int rounds)
     SelectionTimes t;
     volatile int sink = 0;
     for (int i = 0; i < rounds; ++i) {
-        double a = Now();
+        double a = BenchSeconds();
         grid.SetSelectedRange(1, 1, nSelRows, kCols - 1);
-        double b = Now();
+        double b = BenchSeconds();
         t.selected = grid.GetSelectedCount();
         for (int r = 1; r <= 2 * nSelRows; ++r)
             for (int c = 1; c < kCols; ++c) sink += grid.IsCellSelected(r, c);
         CCellRange box = grid.GetSelectedCellRange();
         sink += box.GetMaxRow();
-        double c = Now();
+        double c = BenchSeconds();
         grid.SetSelectedRange(-1, -1, -1, -1);
-        double d = Now();
+        double d = BenchSeconds();
         t.select += b - a;
         t.test += c - b;
         t.clear += d - c;
@@ -121,12 +114,12 @@ int wmain(int argc, wchar_t** argv)
         CGridCtrl& grid = *pGrid;
         long long empty = g_liveBytes;
 
-        double a = Now();
+        double a = BenchSeconds();
         grid.SetColumnCount(kCols);
         grid.SetRowCount(kRows);
         grid.SetFixedRowCount(1);
         grid.SetFixedColumnCount(1);
-        double b = Now();
+        double b = BenchSeconds();
         long long cells = (long long)kRows * kCols;
         Line(L"SetRowCount 0 -> 100,000 (10 columns)", b - a, cells, L"cell");
         wprintf(L"  %-46ls %10.1f bytes per cell (%lld bytes for %lld cells; empty grid %lld bytes)\n",
@@ -138,43 +131,43 @@ int wmain(int argc, wchar_t** argv)
                 (double)(g_liveBytes - filled) / 1000.0);
 
         const int kAppends = 10000;
-        a = Now();
+        a = BenchSeconds();
         for (int i = 0; i < kAppends; ++i) grid.InsertRow(L"", -1);
-        b = Now();
+        b = BenchSeconds();
         Line(L"InsertRow (empty heading, -1) x 10,000", b - a, kAppends, L"row");
-        a = Now();
+        a = BenchSeconds();
         for (int i = 0; i < kAppends; ++i) grid.InsertRow(L"appended", -1);
-        b = Now();
+        b = BenchSeconds();
         Line(L"InsertRow (heading, -1) x 10,000", b - a, kAppends, L"row");
 
-        a = Now();
+        a = BenchSeconds();
         grid.SetSelectedRange(1, 1, nLargeSelRows, kCols - 1);
-        b = Now();
+        b = BenchSeconds();
         int selected = grid.GetSelectedCount();
         wchar_t label[96];
         swprintf(label, 96, L"SetSelectedRange %d rows (%d cells)", nLargeSelRows, selected);
         Line(label, b - a, selected, L"cell");
         volatile int sink = 0;
-        a = Now();
+        a = BenchSeconds();
         for (int r = 1; r <= nLargeSelRows; ++r)
             for (int c = 1; c < kCols; ++c) sink += grid.IsCellSelected(r, c);
-        b = Now();
+        b = BenchSeconds();
         Line(L"IsCellSelected over the selection", b - a, selected, L"cell");
-        a = Now();
+        a = BenchSeconds();
         grid.SetSelectedRange(-1, -1, -1, -1);
-        b = Now();
+        b = BenchSeconds();
         Line(L"SetSelectedRange (-1, -1, -1, -1): clear", b - a, selected, L"cell");
-        a = Now();
+        a = BenchSeconds();
         grid.SetSelectedRange(1, 1, nLargeSelRows, kCols - 1);
         grid.SetSelectedRange(1, 1, 2, 2);
-        b = Now();
+        b = BenchSeconds();
         Line(L"select it again, then a 2x2 range", b - a, selected, L"cell");
         grid.SetSelectedRange(-1, -1, -1, -1);
 
         int rows = grid.GetRowCount();
-        a = Now();
+        a = BenchSeconds();
         grid.DeleteAllItems();
-        b = Now();
+        b = BenchSeconds();
         Line(L"DeleteAllItems", b - a, (long long)rows * kCols, L"cell");
         delete pGrid;
         wprintf(L"  %-46ls %10lld bytes left after the grid is gone\n", L"heap", g_liveBytes - before);
@@ -210,24 +203,24 @@ int wmain(int argc, wchar_t** argv)
         HWND h = ::CreateWindowExW(0, GRIDCTRL_CLASSNAME, L"", WS_CHILD | WS_VISIBLE, 0, 0, 500, 400, host,
                                    (HMENU)100, ::GetModuleHandleW(nullptr), nullptr);
         grid.SubclassWindow(h);
-        double a = Now();
+        double a = BenchSeconds();
         grid.SetColumnCount(kCols);
         grid.SetRowCount(kRows);
-        double b = Now();
+        double b = BenchSeconds();
         Line(L"SetRowCount 0 -> 100,000 (10 columns)", b - a, (long long)kRows * kCols, L"cell");
         const int kAppends = 1000;
-        a = Now();
+        a = BenchSeconds();
         for (int i = 0; i < kAppends; ++i) grid.InsertRow(L"appended", -1);
-        b = Now();
+        b = BenchSeconds();
         Line(L"InsertRow (heading, -1) x 1,000", b - a, kAppends, L"row");
-        a = Now();
+        a = BenchSeconds();
         grid.SetSelectedRange(1, 1, 1000, kCols - 1);
         grid.SetSelectedRange(-1, -1, -1, -1);
-        b = Now();
+        b = BenchSeconds();
         Line(L"select 1,000 rows and clear", b - a, 1000 * (kCols - 1), L"cell");
-        a = Now();
+        a = BenchSeconds();
         grid.DeleteAllItems();
-        b = Now();
+        b = BenchSeconds();
         Line(L"DeleteAllItems", b - a, (long long)(kRows + kAppends) * kCols, L"cell");
         grid.DestroyWindow();
         ::DestroyWindow(host);

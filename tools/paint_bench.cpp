@@ -1,6 +1,7 @@
 // Paints a 20-row window over grids of 100 and of 100,000 rows and over a list view holding the
 // same visible data, and prints the times: painting must cost what is visible, not what is stored.
 #include "grid/GridCtrl.h"
+#include "tools/BenchClock.h"
 #include <commctrl.h>
 #include <cstdio>
 
@@ -9,14 +10,6 @@ const int kCols = 5;
 const int kVisibleRows = 20;
 const int kRepaints = 200;
 
-double Now()
-{
-    static LARGE_INTEGER freq = {};
-    if (!freq.QuadPart) ::QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
 
 void Pump()
 {
@@ -32,12 +25,12 @@ double TimeRepaints(HWND hWnd)
 {
     ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Pump();
-    double start = Now();
+    double start = BenchSeconds();
     for (int i = 0; i < kRepaints; ++i) {
         ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         ::GdiFlush();
     }
-    return (Now() - start) * 1000.0 / kRepaints;
+    return (BenchSeconds() - start) * 1000.0 / kRepaints;
 }
 
 CString CellText(int row, int col)

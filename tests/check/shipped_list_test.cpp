@@ -79,6 +79,23 @@ const System kSystems[] = {
     {"10 x64", 6, 2, 10, 0, TRUE, 9, "_W10_X64,"},
 };
 
+// The probes of one recorded system.
+void PrepareSystem(FakeProbes& p, const System& os)
+{
+    p.osMajor = os.osMajor; p.osMinor = os.osMinor; p.wow64 = os.wow64; p.arch = os.arch;
+    p.SetSystemVersion(os.sysMajor, os.sysMinor);
+}
+
+CAdapterRecord* AddRecord(AdapterList& list, const std::wstring& id, const wchar_t* description)
+{
+    CAdapterRecord* r = new CAdapterRecord;
+    r->HardwareId = id.c_str();
+    if (description) r->Description = description;
+    list.Add(r);
+    return r;
+}
+
+
 struct Shipped : ::testing::Test {
     std::vector<std::string> lines = ShippedLines();
     std::map<std::string, std::set<std::wstring>> byTag;  // written tag -> stored IDs
@@ -145,24 +162,11 @@ TEST_F(Shipped, EachTagCountsOnItsOwnSystemOnly)
     for (auto& t : byTag) all.insert(t.second.begin(), t.second.end());
     for (const System& os : kSystems) {
         FakeProbes p;
-        p.osMajor = os.osMajor; p.osMinor = os.osMinor; p.wow64 = os.wow64; p.arch = os.arch;
-        p.SetSystemVersion(os.sysMajor, os.sysMinor);
+        PrepareSystem(p, os);
         AdapterList list;
-        for (const std::wstring& id : all) {
-            CAdapterRecord* r = new CAdapterRecord;
-            r->HardwareId = id.c_str();
-            r->Description = L"Some adapter";
-            list.Add(r);
-        }
-        CAdapterRecord* intel = new CAdapterRecord;
-        intel->HardwareId = L"PCI\\VEN_8086&DEV_4227";
-        intel->Description = L"Intel(R) PRO/Wireless 3945BG Network Connection";
-        list.Add(intel);
-        for (const std::wstring& id : commentIds) {
-            CAdapterRecord* r = new CAdapterRecord;
-            r->HardwareId = id.c_str();
-            list.Add(r);
-        }
+        for (const std::wstring& id : all) AddRecord(list, id, L"Some adapter");
+        CAdapterRecord* intel = AddRecord(list, L"PCI\\VEN_8086&DEV_4227", L"Intel(R) PRO/Wireless 3945BG Network Connection");
+        for (const std::wstring& id : commentIds) AddRecord(list, id, nullptr);
         CSupportList sl(p, list);
         sl.SetListPath(ShippedPath().c_str());
         ASSERT_EQ(1, sl.ApplySupportList()) << os.name;
@@ -209,15 +213,9 @@ TEST_F(Shipped, CommentsNeverMarkAnAdapter)
     for (auto& t : byTag) ids.insert(t.second.begin(), t.second.end());
     for (const System& os : kSystems) {
         FakeProbes p;
-        p.osMajor = os.osMajor; p.osMinor = os.osMinor; p.wow64 = os.wow64; p.arch = os.arch;
-        p.SetSystemVersion(os.sysMajor, os.sysMinor);
+        PrepareSystem(p, os);
         AdapterList list;
-        for (const std::wstring& id : ids) {
-            CAdapterRecord* r = new CAdapterRecord;
-            r->HardwareId = id.c_str();
-            r->Description = L"Intel(R) PRO/Wireless 3945ABG";
-            list.Add(r);
-        }
+        for (const std::wstring& id : ids) AddRecord(list, id, L"Intel(R) PRO/Wireless 3945ABG");
         CSupportList sl(p, list);
         sl.SetListPath(path.c_str());
         EXPECT_EQ(1, sl.ApplySupportList());
