@@ -60,7 +60,6 @@ namespace {
 const int kRows = 100000;
 const int kCols = 10;
 
-
 void Line(LPCWSTR what, double seconds, long long count, LPCWSTR unit)
 {
     double per = count > 0 ? seconds * 1e6 / (double)count : 0.0;

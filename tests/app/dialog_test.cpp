@@ -19,6 +19,15 @@ const COLORREF kDarkBlue = 0xC00000;
 const wchar_t kCongratulations[] = L"Congratulations!\nAll installed adapters are supported and have correct driver version.";
 
 void Pump(DWORD ms = 60) { PumpMessages(ms); }
+// A key pressed and released on the keyboard, through the system.
+void PressKey(WORD vk)
+{
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
 
 CString Text(UINT id)
 {
@@ -597,11 +606,7 @@ TEST_F(DialogTest, EscapeAndTheCloseButtonEndTheModalDialog)
             HWND h = ::FindWindowW(L"#32770", L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458");
             if (!h || s_presses++ > 20) return;
             ::SetForegroundWindow(h);
-            INPUT in[2] = {};
-            in[0].type = in[1].type = INPUT_KEYBOARD;
-            in[0].ki.wVk = in[1].ki.wVk = s_key;
-            in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            ::SendInput(2, in, sizeof(INPUT));
+            PressKey(s_key);
         });
         CNetvetterDlg modal(p);
         INT_PTR result = modal.DoModal();
@@ -611,6 +616,7 @@ TEST_F(DialogTest, EscapeAndTheCloseButtonEndTheModalDialog)
         EXPECT_EQ(1u, modal.AdapterList.GetSize());
     }
 }
+
 namespace {
 // Real input: the pointer moved and the button pressed through the system, as a user's mouse would.
 void SendPointer(POINT screen)
@@ -691,12 +697,8 @@ TEST_F(DialogTest, PointerAndClicksOverTheResolutionCommands)
     CRect plain;
     Result().GetCellRect(3, 0, &plain);
     Click(grid, {plain.left + 5, plain.top + 5});
-    for (UINT key : {(UINT)VK_F2, (UINT)'A', (UINT)VK_RETURN, (UINT)VK_DOWN}) {
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = (WORD)key;
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        ::SendInput(2, in, sizeof(INPUT));
+    for (WORD key : {(WORD)VK_F2, (WORD)'A', (WORD)VK_RETURN, (WORD)VK_DOWN}) {
+        PressKey(key);
         Pump(60);
     }
     EXPECT_EQ(0, Result().GetSelectedCount());

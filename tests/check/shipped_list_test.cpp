@@ -95,7 +95,6 @@ CAdapterRecord* AddRecord(AdapterList& list, const std::wstring& id, const wchar
     return r;
 }
 
-
 struct Shipped : ::testing::Test {
     std::vector<std::string> lines = ShippedLines();
     std::map<std::string, std::set<std::wstring>> byTag;  // written tag -> stored IDs

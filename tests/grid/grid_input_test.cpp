@@ -4,6 +4,7 @@
 #include "gridcells/GridCell.h"
 #include "gridcells/GridCellCheck.h"
 #include "framework/AfxApp.h"
+#include "../common/WindowCapture.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -40,17 +41,7 @@ public:
 };
 IMPLEMENT_DYNCREATE(RecordingCell, CGridCell)
 
-void Pump()
-{
-    MSG m;
-    for (int i = 0; i < 5; ++i) {
-        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&m);
-            ::DispatchMessageW(&m);
-        }
-        ::Sleep(5);
-    }
-}
+void Pump() { PumpMessages(25); }
 
 void SetKey(int vk, bool down)
 {
@@ -115,6 +106,12 @@ struct Fixture {
     void Up(int x, int y, WPARAM k = 0) { grid.SendMessage(WM_LBUTTONUP, k, Pt(x, y)); }
     void Click(int x, int y, WPARAM k = 0) { Down(x, y, k); Up(x, y, k); Pump(); }
     void Key(UINT vk) { grid.SendMessage(WM_KEYDOWN, vk, 0); }
+    void CtrlKey(UINT vk)
+    {
+        SetKey(VK_CONTROL, true);
+        Key(vk);
+        SetKey(VK_CONTROL, false);
+    }
     HWND Editor() { return ::GetDlgItem(grid.m_hWnd, IDC_INPLACE_CONTROL); }
     std::string Clipboard()
     {
@@ -339,15 +336,11 @@ TEST(GridInputTest, ClipboardTextHasTabsAndLineEndsAndPastesBack)
     f.Down(75, 30);
     f.Move(125, 50);
     f.Up(125, 50);
-    SetKey(VK_CONTROL, true);
-    f.Key('C');
-    SetKey(VK_CONTROL, false);
+    f.CtrlKey('C');
     EXPECT_EQ(f.Clipboard(), std::string("a\tb\r\nc\td\0", 9));
 
     f.Click(75, 70);   // (3, 1)
-    SetKey(VK_CONTROL, true);
-    f.Key('V');
-    SetKey(VK_CONTROL, false);
+    f.CtrlKey('V');
     EXPECT_EQ(f.grid.GetItemText(3, 1), CString(L"a"));
     EXPECT_EQ(f.grid.GetItemText(3, 2), CString(L"b"));
     EXPECT_EQ(f.grid.GetItemText(4, 1), CString(L"c"));
@@ -364,17 +357,13 @@ TEST(GridInputTest, ClipboardTextHasTabsAndLineEndsAndPastesBack)
         pSource->SetClipboard();
     }
     f.Click(75, 30);
-    SetKey(VK_CONTROL, true);
-    f.Key('V');
-    SetKey(VK_CONTROL, false);
+    f.CtrlKey('V');
     EXPECT_EQ(f.grid.GetItemText(1, 1), CString(L"x"));
     EXPECT_EQ(f.grid.GetItemText(1, 2), CString(L"y"));
     EXPECT_EQ(f.grid.GetItemText(2, 1), CString(L"c"));
 
     // Cut empties the selected cells (the pasted pair is still selected).
-    SetKey(VK_CONTROL, true);
-    f.Key('X');
-    SetKey(VK_CONTROL, false);
+    f.CtrlKey('X');
     EXPECT_EQ(f.Clipboard(), std::string("x\ty\0", 4));
     EXPECT_EQ(f.grid.GetItemText(1, 2), CString(L""));
 }
@@ -437,10 +426,8 @@ TEST(GridInputTest, AGridWithoutEditingAndSelectionStillRoutesClicksToCells)
     EXPECT_EQ(f.grid.GetItemText(2, 3), CString(L"t"));
     for (const Note& n : g_notes) EXPECT_NE(n.code, GRIDN_BEGINEDIT);
     // Ctrl+X and Ctrl+V change nothing either.
-    SetKey(VK_CONTROL, true);
-    f.Key('X');
-    f.Key('V');
-    SetKey(VK_CONTROL, false);
+    f.CtrlKey('X');
+    f.CtrlKey('V');
     EXPECT_EQ(f.grid.GetItemText(2, 3), CString(L"t"));
 }
 
