@@ -2,8 +2,8 @@
 // recorded one, printed as lines or as JSON, with an exit code that scripts can test.
 #include "supportlist/SupportList.h"
 #include "check/RealProbes.h"
-#include "check/RecordedProbes.h"
-#include "check/Snapshot.h"
+#include "recorded/RecordedProbes.h"
+#include "recorded/Snapshot.h"
 #include "framework/AfxApp.h"
 #include "res/resource.h"
 #include <io.h>

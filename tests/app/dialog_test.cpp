@@ -6,7 +6,7 @@
 #include "app/ShellActions.h"
 #include "app/SupportSite.h"
 #include "res/resource.h"
-#include "check/RecordedProbes.h"
+#include "recorded/RecordedProbes.h"
 #include <gtest/gtest.h>
 #include "../common/WindowCapture.h"
 #include <memory>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include "check/RecordedProbes.h"
-#include "check/Snapshot.h"
+#include "recorded/RecordedProbes.h"
+#include "recorded/Snapshot.h"
 #include "supportlist/SupportList.h"
 #include "framework/AfxApp.h"
 #include <algorithm>

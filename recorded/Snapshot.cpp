@@ -1,4 +1,4 @@
-#include "check/Snapshot.h"
+#include "recorded/Snapshot.h"
 #include <stdio.h>
 #include <wchar.h>
 #include <memory>

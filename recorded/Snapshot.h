@@ -2,7 +2,7 @@
 // RecordedProbes; the capture walks any probe surface (the real system, or a recorded one) and writes
 // what the check would read from it, so that replaying the capture gives the same report.
 #pragma once
-#include "check/RecordedProbes.h"
+#include "recorded/RecordedProbes.h"
 #include <string>
 
 // Bytes of a snapshot file as text: UTF-16LE or UTF-8 with their byte-order marks, UTF-8 without one

@@ -1,4 +1,4 @@
-#include "check/RecordedProbes.h"
+#include "recorded/RecordedProbes.h"
 #include <shlwapi.h>
 #include <errno.h>
 #include <string.h>
