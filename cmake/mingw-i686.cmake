@@ -13,6 +13,13 @@ endif()
 find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-${NV_THREADS} ${TOOLCHAIN_PREFIX}-gcc)
 find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-${NV_THREADS} ${TOOLCHAIN_PREFIX}-g++)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
+# The program, the tests and every work tree compile the same files: ccache (with CCACHE_BASEDIR set by
+# tools/build.sh, so that paths inside the tree do not count) does each one once.
+find_program(NV_CCACHE ccache)
+if(NV_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${NV_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${NV_CCACHE})
+endif()
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

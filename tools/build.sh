@@ -6,6 +6,7 @@
 set -eu
 B=${1:-build}
 JOBS=${JOBS:-$(nproc)}
+export CCACHE_BASEDIR="$PWD"
 # A folder configured earlier with the tests' compiler variant starts afresh.
 if grep -qs 'CMAKE_CXX_COMPILER:.*-posix' "$B/CMakeCache.txt"; then rm -rf "$B/CMakeCache.txt" "$B/CMakeFiles"; fi
 cmake -S . -B "$B" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DNV_TESTS=OFF >/dev/null

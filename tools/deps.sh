@@ -6,6 +6,7 @@ command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686)
 # The tests also build for 64-bit Windows, for machines whose kernel cannot run 32-bit code.
 command -v x86_64-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-x86-64)
 command -v cmake >/dev/null || need+=(cmake)
+command -v ccache >/dev/null || need+=(ccache)
 command -v make >/dev/null || need+=(make)
 command -v wine >/dev/null || need+=(wine wine32:i386 wine64)
 [ -x /usr/lib/wine/wine ] || [ -x /usr/lib/i386-linux-gnu/wine/wine ] || dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
