@@ -1,7 +1,7 @@
 #include "app/GridCommandCell.h"
 #include "framework/Afx.h"
 #include "app/ShellActions.h"
-#include "app/SupportSite.h"
+#include "app/ResultTexts.h"
 #include "grid/GridCtrl.h"
 #include "res/resource.h"
 
@@ -22,7 +22,7 @@ static HCURSOR SharedHandCursor()
 HCURSOR CGridCommandCell::GetHandCursor() { return g_hHandCursor; }
 
 CGridCommandCell::CGridCommandCell()
-    : m_crLink(::GetSysColor(COLOR_HIGHLIGHT)), m_pOwnerDlg(nullptr), m_nOwnerRow(0)
+    : m_crLink(::GetSysColor(COLOR_HIGHLIGHT)), m_pOwnerDlg(nullptr), m_nOwnerRow(0), m_bReplay(FALSE)
 {
     SharedHandCursor();
 }
@@ -91,12 +91,15 @@ void CGridCommandCell::OnLButtonUp(CPoint PointCellRelative)
 {
     CString text;
     if (!HitCommandText(PointCellRelative, text)) return;
-    if (text == ResourceText(IDS_CMD_USB)) {
+    if (text == ResourceText(IDS_CMD_USB) && m_bReplay) {
+        CString message;
+        message.Format(ResourceText(IDS_REPLAY_INSTALLER), m_strReplayCommand.GetString());
+        AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
+    } else if (text == ResourceText(IDS_CMD_USB)) {
         wchar_t self[MAX_PATH + 1] = {};
         DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
         if (n == 0 || n >= MAX_PATH) return;
-        CString path(self, (int)n);
-        path = path.Left(path.ReverseFind(L'\\')) + NV_INSTALLER_RELATIVE_PATH;
+        CString path = InstallerBeside(CString(self, (int)n));
         CFileStatus status;
         if (!CFile::GetStatus(path, status)) return;
         GetShellActions().StartProgram(path);

@@ -18,6 +18,9 @@ public:
 
     void SetCommand(CString strCommand) { m_strCommand = strCommand; }
     void SetOwner(CDialog* pOwnerDlg, short nOwnerRow) { m_pOwnerDlg = pOwnerDlg; m_nOwnerRow = nOwnerRow; }
+    // In the replay of a recorded PC the installer command shows this command line instead of running
+    // anything on the PC at hand.
+    void SetReplayCommand(const CString& commandLine) { m_strReplayCommand = commandLine; m_bReplay = TRUE; }
     static BOOL IsCommandText(const CString& text);
     // The hand shown over command texts, shared by every command cell (null when the system has none).
     static HCURSOR GetHandCursor();
@@ -29,4 +32,6 @@ public:
     CString m_strCommand;
     CDialog* m_pOwnerDlg;
     short m_nOwnerRow;
+    BOOL m_bReplay;
+    CString m_strReplayCommand;
 };

@@ -7,6 +7,9 @@ public:
     CNetvetterApp();
     ~CNetvetterApp() override;
     BOOL InitInstance() override;
+    // 2 after a command line or snapshot file that could not be used, otherwise 0.
+    int ExitInstance() override;
 protected:
+    int m_nExitCode;
     DECLARE_MESSAGE_MAP()
 };

@@ -3,7 +3,7 @@
 #include "app/GridCommandCell.h"
 #include "app/OsName.h"
 #include "app/ProductIdentity.h"
-#include "app/SupportSite.h"
+#include "app/ResultTexts.h"
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CNetvetterDlg, CDialog)
@@ -60,6 +60,12 @@ void CNetvetterDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_SUMMARY, m_staticSummary);
 }
 
+void CNetvetterDlg::SetReplay(const CString& snapshotPath, const CString& listPath)
+{
+    m_strReplayFile = snapshotPath;
+    if (!listPath.IsEmpty()) m_check.SupportList().SetListPath(listPath);
+}
+
 int CNetvetterDlg::RunCheck() { return m_check.RunCheck(); }
 
 BOOL CNetvetterDlg::OnInitDialog()
@@ -68,7 +74,13 @@ BOOL CNetvetterDlg::OnInitDialog()
     AddAboutMenuEntry();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    SetWindowText(LoadProductTitle());
+    CString title = LoadProductTitle();
+    if (!m_strReplayFile.IsEmpty()) {
+        CString replay;
+        replay.Format(ResourceText(IDS_REPLAY_TITLE), title.GetString(), m_strReplayFile.GetString());
+        title = replay;
+    }
+    SetWindowText(title);
 
     // Without a readable list file the user has seen why; the tables stay empty.
     if (!RunCheck()) return FALSE;
@@ -136,27 +148,10 @@ void CNetvetterDlg::SetUpHeaderTable()
 
 void CNetvetterDlg::FillOsRow()
 {
-    OsFacts facts = {};
-    DWORD kernel = m_check.SupportList().GetSystemVersion();
-    facts.kernelMajor = HIWORD(kernel);
-    facts.kernelMinor = LOWORD(kernel);
-    OSVERSIONINFOW vi = {};
-    vi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    if (m_probes.GetVersionExW(&vi)) {
-        facts.reportedMajor = vi.dwMajorVersion;
-        facts.reportedMinor = vi.dwMinorVersion;
-        vi.szCSDVersion[127] = 0;
-        facts.servicePack = vi.szCSDVersion;
-    }
-    BOOL wow64 = FALSE;
-    if (auto isWow64 = m_probes.GetIsWow64Process())
-        if (!isWow64(m_probes.GetCurrentProcess(), &wow64)) wow64 = FALSE;
-    facts.wow64 = wow64;
-
     m_gridHeader.SetItemFont(0, 0, &m_lfTable);
     m_gridHeader.SetItemFont(0, 1, &m_lfTable);
     m_gridHeader.SetItemText(0, 0, ResourceText(IDS_OPERATING_SYSTEM));
-    m_gridHeader.SetItemText(0, 1, OsDisplayName(facts));
+    m_gridHeader.SetItemText(0, 1, OsDisplayName(ReadOsFacts(m_probes, m_check.SupportList())));
     m_gridHeader.SetItemTextColor(0, 0, kLabelText);
 }
 
@@ -190,25 +185,20 @@ void CNetvetterDlg::SetUpResultTable()
 void CNetvetterDlg::FillResultTable()
 {
     CGridCtrl& g = m_gridResult;
+    CString installer = InstallerCommandLine(m_probes);
     INT_PTR count = AdapterList.GetSize();
     for (short i = 0; i < count; ++i) {
         CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
         if (!r) continue;
+        ResultRow texts = ResultRowOf(*r, installer);
         int row = g.InsertRow(L"", -1);
         g.SetItemData(row, 0, (LPARAM)r);
         for (int c = 0; c < 5; ++c) g.SetItemFormat(row, c, kRowFormat);
-        g.SetItemText(row, 0, r->Description);
-        g.SetItemText(row, 1, ResourceText(r->OsCompatible == 0 ? IDS_OS_NOT_SUPPORTED
-                                           : r->OsCompatible == 1 ? IDS_OS_SUPPORTED : IDS_OS_NA));
-        CString version;
-        version.Format(L"%d.%d.%d.%d", (unsigned)(WORD)r->DriverVersion[0], (unsigned)(WORD)r->DriverVersion[1],
-                       (unsigned)(WORD)r->DriverVersion[2], (unsigned)(WORD)r->DriverVersion[3]);
-        g.SetItemText(row, 2, version);
+        for (int c = 0; c < 3; ++c) g.SetItemText(row, c, texts.cells[c]);
         for (int c = 0; c < 5; ++c) g.SetItemFont(row, c, &m_lfTable);
-        if (!r->Supported) r->DriverVersionText = ResourceText(IDS_STATUS_NOT_SUPPORTED);
-        else if (!r->OsCompatible) r->DriverVersionText = ResourceText(IDS_STATUS_NOT_SUPPORTED) + ResourceText(IDS_ON_THIS_OS);
+        r->DriverVersionText = texts.cells[3];
         g.SetItemText(row, 3, r->DriverVersionText);
-        g.SetItemImage(row, 3, (r->DriverVersionOk && r->Supported && r->OsCompatible) ? 1 : 0);
+        g.SetItemImage(row, 3, texts.statusImage);
         g.SetItemTextColor(row, 0, kLabelText);
         SetResolution(r, (short)row);
     }
@@ -218,40 +208,24 @@ void CNetvetterDlg::FillResultTable()
 void CNetvetterDlg::SetResolution(CAdapterRecord* r, short nRow)
 {
     const int col = 4;
-    if (!r->Supported || !r->OsCompatible) {
-        m_gridResult.SetCellType(nRow, col, RUNTIME_CLASS(CGridCommandCell));
-        if (auto* cell = static_cast<CGridCommandCell*>(m_gridResult.GetCell(nRow, col))) {
-            r->ResolutionText = ResourceText(IDS_CMD_LIST);
-            cell->SetText(r->ResolutionText);
-            cell->SetCommand(NV_URL_SUPPORTED_ADAPTERS);
-        }
-    } else if (!r->DriverVersionOk) {
-        m_gridResult.SetCellType(nRow, col, RUNTIME_CLASS(CGridCommandCell));
-        auto* cell = static_cast<CGridCommandCell*>(m_gridResult.GetCell(nRow, col));
-        if (!cell) return;
-        if (r->AdapterKind != CAdapterRecord::KindUsb) {
-            r->ResolutionText = ResourceText(IDS_CMD_3945);
-            cell->SetText(r->ResolutionText);
-            cell->SetCommand(NV_URL_DRIVER_DOCUMENTS);
-        } else {
-            cell->SetOwner(this, nRow);
-            r->ResolutionText = ResourceText(IDS_CMD_USB);
-            cell->SetText(r->ResolutionText);
-        }
-    }
+    ResultRow texts = ResultRowOf(*r, InstallerCommandLine(m_probes));
+    if (texts.action == ResolutionNone) return;
+    m_gridResult.SetCellType(nRow, col, RUNTIME_CLASS(CGridCommandCell));
+    auto* cell = static_cast<CGridCommandCell*>(m_gridResult.GetCell(nRow, col));
+    if (!cell) return;
+    // The installer is chosen by the text alone; it closes the dialog once started.
+    if (texts.action == ResolutionInstaller) cell->SetOwner(this, nRow);
+    if (texts.action == ResolutionInstaller && !m_strReplayFile.IsEmpty()) cell->SetReplayCommand(texts.target);
+    r->ResolutionText = texts.cells[col];
+    cell->SetText(r->ResolutionText);
+    if (texts.action == ResolutionPage) cell->SetCommand(texts.target);
 }
 
 void CNetvetterDlg::ShowSummary()
 {
-    if (AdapterList.GetSize() == 0) {
-        m_staticSummary.SetWindowText(ResourceText(IDS_NO_ADAPTER));
-        return;
-    }
-    for (INT_PTR i = 0; i < AdapterList.GetSize(); ++i) {
-        CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
-        if (r && !(r->Supported && r->DriverVersionOk && r->OsCompatible == 1)) return;
-    }
-    m_staticSummary.SetWindowText(ResourceText(IDS_CONGRATULATIONS));
+    // Where there is nothing to say the summary keeps the template's empty text.
+    CString summary = ResultSummary(AdapterList);
+    if (!summary.IsEmpty()) m_staticSummary.SetWindowText(summary);
 }
 
 void CNetvetterDlg::FitResultTable()

@@ -14,6 +14,11 @@ public:
     explicit CNetvetterDlg(IProbes& probes, CWnd* pParent = nullptr);
     ~CNetvetterDlg() override;
 
+    // Shows a recorded PC: the title names the snapshot file, and the installer command shows the
+    // command it would run there instead of running it. A non-empty listPath replaces the list beside
+    // the program. Called before the window is created.
+    void SetReplay(const CString& snapshotPath, const CString& listPath);
+
     int RunCheck();
     void FillResultTable();
     void ShowSummary();
@@ -45,6 +50,7 @@ protected:
     RealProbes m_realProbes;
     IProbes& m_probes;
     CNetvetterCheck m_check;
+    CString m_strReplayFile;   // empty: the PC at hand
 
     DECLARE_MESSAGE_MAP()
 };

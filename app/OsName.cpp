@@ -5,7 +5,8 @@ CString OsDisplayName(const OsFacts& f)
     const wchar_t* release = nullptr;
     bool bitness = false;   // whether the 64-Bit patterns exist for the release
     if (f.kernelMajor == 10) {
-        if (f.kernelMinor == 0) release = L"Windows 10";
+        // Windows 11 still calls itself 10.0; only its build numbers, from 22000 on, tell it apart.
+        if (f.kernelMinor == 0) release = f.kernelBuild >= 22000 ? L"Windows 11" : L"Windows 10";
         bitness = true;
     } else if (f.kernelMajor == 6) {
         // Kernel 6.0 gives no name: only the reported version can name Vista, when the kernel is unreadable.
@@ -29,4 +30,26 @@ CString OsDisplayName(const OsFacts& f)
         name = withPack;
     }
     return name;
+}
+
+OsFacts ReadOsFacts(IProbes& probes, CSupportList& supportList)
+{
+    OsFacts facts = {};
+    DWORD kernel = supportList.GetSystemVersion();
+    facts.kernelMajor = HIWORD(kernel);
+    facts.kernelMinor = LOWORD(kernel);
+    facts.kernelBuild = kernel ? supportList.GetSystemBuild() : 0;
+    OSVERSIONINFOW vi = {};
+    vi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    if (probes.GetVersionExW(&vi)) {
+        facts.reportedMajor = vi.dwMajorVersion;
+        facts.reportedMinor = vi.dwMinorVersion;
+        vi.szCSDVersion[127] = 0;
+        facts.servicePack = vi.szCSDVersion;
+    }
+    BOOL wow64 = FALSE;
+    if (auto isWow64 = probes.GetIsWow64Process())
+        if (!isWow64(probes.GetCurrentProcess(), &wow64)) wow64 = FALSE;
+    facts.wow64 = wow64;
+    return facts;
 }

@@ -37,4 +37,6 @@
 #define IDS_CMD_USB             131
 #define IDS_ON_THIS_OS          132
 #define IDS_TITLE_FORMAT        133
+#define IDS_REPLAY_TITLE        134
+#define IDS_REPLAY_INSTALLER    135
 #define IDS_VERSION             1032

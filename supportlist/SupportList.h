@@ -10,8 +10,12 @@ public:
     CString GetListPath();
     int ApplySupportList();
     DWORD GetSystemVersion();
+    // The build number of the same product version (22000 and later: Windows 11); 0 when unreadable.
+    WORD GetSystemBuild();
 
 private:
+    BOOL ReadSystemProductVersion(DWORD& ms, DWORD& ls);
+
     IProbes& m_probes;
     AdapterList& m_list;
     CString m_strOverridePath;

@@ -1,6 +1,8 @@
 // Console report of the adapter check: the same check the program runs, over this system or over a
 // recorded one, printed as lines or as JSON, with an exit code that scripts can test.
 #include "supportlist/SupportList.h"
+#include "supportlist/ListChecker.h"
+#include "app/ResultTexts.h"
 #include "check/RealProbes.h"
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
@@ -15,14 +17,19 @@ namespace {
 
 const wchar_t kUsage[] =
     L"Usage: netvetter-report [--snapshot FILE] [--list FILE] [--capture FILE] [--json]\n"
-    L"Runs Netvetter's adapter check and prints one line per adapter and the overall outcome.\n"
+    L"       netvetter-report --check-list FILE\n"
+    L"Runs Netvetter's adapter check and prints one line per adapter, the texts of its row in the\n"
+    L"result window, the resolution the window offers, and the overall outcome.\n"
     L"  --snapshot FILE  replay the system recorded in FILE instead of checking this one\n"
     L"  --list FILE      use FILE as the supported-adapter list instead of driverinfo.txt\n"
     L"                   beside the program (or the list that the snapshot names)\n"
     L"  --capture FILE   also write a snapshot of the system checked to FILE\n"
     L"  --json           print the report as JSON (the check's trace then goes to stderr)\n"
+    L"  --check-list FILE  only read FILE as a supported-adapter list and print each line that the\n"
+    L"                   program ignores or reads differently from what was most likely meant\n"
     L"Exit code: 0 every adapter is correct or none is installed, 1 some adapter needs action,\n"
-    L"2 the list cannot be read, the snapshot is malformed or the command line is wrong.\n";
+    L"2 the list cannot be read, the snapshot is malformed or the command line is wrong.\n"
+    L"With --check-list: 0 nothing to say, 1 findings, 2 the file cannot be read.\n";
 
 // Text to a standard stream: UTF-16 to a console, UTF-8 to a file or pipe.
 void Write(FILE* stream, const std::wstring& text)
@@ -78,6 +85,24 @@ const wchar_t* KindName(short kind)
 
 bool FullyCorrect(const CAdapterRecord* r) { return r->Supported && r->OsCompatible && r->DriverVersionOk; }
 
+const wchar_t* ActionName(ResolutionAction action)
+{
+    return action == ResolutionPage ? L"page" : action == ResolutionInstaller ? L"installer" : L"none";
+}
+
+int CheckList(const std::wstring& path)
+{
+    std::vector<std::wstring> findings;
+    if (!CheckListFile(path, findings)) {
+        Write(stderr, L"Can't read " + path + L".\n");
+        return 2;
+    }
+    std::wstring out;
+    for (const std::wstring& f : findings) out += f + L"\n";
+    Write(stdout, out);
+    return findings.empty() ? 0 : 1;
+}
+
 CString Version(const CAdapterRecord* r)
 {
     CString v;
@@ -89,12 +114,12 @@ CString Version(const CAdapterRecord* r)
 
 int wmain(int argc, wchar_t** argv)
 {
-    std::wstring snapshot, listFile, capture;
+    std::wstring snapshot, listFile, capture, checkList;
     bool json = false;
     for (int i = 1; i < argc; ++i) {
         std::wstring a = argv[i];
         std::wstring* target = a == L"--snapshot" ? &snapshot : a == L"--list" ? &listFile
-                                                             : a == L"--capture" ? &capture : NULL;
+                             : a == L"--capture" ? &capture : a == L"--check-list" ? &checkList : NULL;
         if (target && i + 1 < argc && argv[i + 1][0]) {
             *target = argv[++i];
         } else if (a == L"--json") {
@@ -106,6 +131,14 @@ int wmain(int argc, wchar_t** argv)
             Write(stderr, (target ? a + L" needs a file name\n" : L"Unknown option: " + a + L"\n") + kUsage);
             return 2;
         }
+    }
+
+    if (!checkList.empty()) {
+        if (!(snapshot.empty() && listFile.empty() && capture.empty() && !json)) {
+            Write(stderr, std::wstring(L"--check-list takes no other option\n") + kUsage);
+            return 2;
+        }
+        return CheckList(checkList);
     }
 
     RealProbes real;
@@ -167,11 +200,16 @@ int wmain(int argc, wchar_t** argv)
     CString none;
     none.LoadString(IDS_NO_ADAPTER);
     if (none.IsEmpty()) none = L"No installed adapter detected.";
+    // What the window shows. Without a readable list it shows neither table nor summary.
+    CString osName = listRead ? OsDisplayName(ReadOsFacts(*probes, check.SupportList())) : CString();
+    CString summary = listRead ? ResultSummary(list) : CString();
+    CString installer = InstallerCommandLine(*probes);
 
     std::wstring out;
     if (json) {
         out = L"{\n  \"listFile\": " + JsonString(listPath) + L",\n  \"listRead\": " +
-              (listRead ? L"true" : L"false") + L",\n  \"adapters\": [";
+              (listRead ? L"true" : L"false") + L",\n  \"osName\": " + JsonString(osName) + L",\n  \"summary\": " +
+              JsonString(summary) + L",\n  \"adapters\": [";
         int shown = 0;
         for (INT_PTR i = 0; i < list.GetSize(); ++i) {
             const CAdapterRecord* r = GetAdapter(list, i);
@@ -182,14 +220,19 @@ int wmain(int argc, wchar_t** argv)
                    L", \"driverVersionOk\": " + (r->DriverVersionOk ? L"true" : L"false") +
                    L", \"supported\": " + (r->Supported ? L"true" : L"false") + L", \"osCompatible\": " +
                    (r->OsCompatible ? L"true" : L"false") + L", \"kind\": \"" + KindName(r->AdapterKind) +
-                   L"\", \"fullyCorrect\": " + (FullyCorrect(r) ? L"true" : L"false") + L"}";
+                   L"\", \"fullyCorrect\": " + (FullyCorrect(r) ? L"true" : L"false") + L",\n     \"cells\": [";
+            ResultRow row = ResultRowOf(*r, installer);
+            for (int c = 0; c < 5; ++c) out += (c ? L", " : L"") + JsonString(row.cells[c]);
+            out += std::wstring(L"], \"resolution\": {\"action\": \"") + ActionName(row.action) +
+                   L"\", \"target\": " + JsonString(row.target) + L"}}";
         }
         const wchar_t* outcome = !listRead ? L"listUnreadable" : list.GetSize() == 0 ? L"noAdapter"
                                                                : needAction ? L"actionNeeded" : L"allCorrect";
         out += std::wstring(shown ? L"\n  " : L"") + L"],\n  \"outcome\": \"" + outcome + L"\",\n  \"exitCode\": " +
                std::to_wstring(exitCode) + L"\n}\n";
     } else {
-        out = L"\n=== Netvetter report ===\nList file: " + std::wstring((LPCWSTR)listPath) + L"\n";
+        out = L"\n=== Netvetter report ===\nList file: " + std::wstring((LPCWSTR)listPath) + L"\n" +
+              L"Operating system: " + std::wstring((LPCWSTR)osName) + L"\n";
         int n = 0;
         for (INT_PTR i = 0; i < list.GetSize(); ++i) {
             const CAdapterRecord* r = GetAdapter(list, i);
@@ -201,7 +244,15 @@ int wmain(int argc, wchar_t** argv)
                         r->OsCompatible ? L"yes" : L"no", KindName(r->AdapterKind),
                         FullyCorrect(r) ? L"correct" : L"needs action");
             out += (LPCWSTR)line;
+            ResultRow row = ResultRowOf(*r, installer);
+            std::wstring cells;
+            for (int c = 0; c < 5; ++c) cells += std::wstring(c ? L" | " : L"") + (LPCWSTR)row.cells[c];
+            out += L"  Window row: " + cells + L"\n  Resolution: " + ActionName(row.action) +
+                   (row.target.IsEmpty() ? L"" : L" " + std::wstring((LPCWSTR)row.target)) + L"\n";
         }
+        CString shownSummary = summary;
+        shownSummary.Replace(L"\n", L"\n  ");
+        out += L"Summary: " + std::wstring((LPCWSTR)shownSummary) + L"\n";
         if (!listRead)
             out += L"Outcome: the supported-adapter list could not be read\n";
         else if (n == 0)

@@ -9,6 +9,8 @@
 #include "recorded/RecordedProbes.h"
 #include <gtest/gtest.h>
 #include "../common/WindowCapture.h"
+#include "../common/BuiltPrograms.h"
+#include "recorded/Snapshot.h"
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,8 +87,10 @@ struct DialogTest : ::testing::Test {
     }
     std::wstring ListPath() const { return dir + L"\\driverinfo.txt"; }
 
-    // The reported version, the system library's version (0.0: unreadable), bitness and service pack.
-    void SetOs(DWORD major, DWORD minor, WORD kernelMajor, WORD kernelMinor, bool wow64, const std::wstring& sp)
+    // The reported version, the system library's version (0.0: unreadable) with its build number,
+    // bitness and service pack.
+    void SetOs(DWORD major, DWORD minor, WORD kernelMajor, WORD kernelMinor, bool wow64, const std::wstring& sp,
+               WORD kernelBuild = 0)
     {
         p.os.major = major;
         p.os.minor = minor;
@@ -101,6 +105,7 @@ struct DialogTest : ::testing::Test {
         f.path = kernel;
         f.hasVersion = true;
         f.fileVersionMS = f.productVersionMS = MAKELONG(kernelMinor, kernelMajor);
+        f.productVersionLS = MAKELONG(0, kernelBuild);
         p.files.push_back(f);
     }
 
@@ -147,7 +152,11 @@ struct DialogTest : ::testing::Test {
             fwrite(list.data(), 1, list.size(), f);
             fclose(f);
         }
-        dlg.reset(new CNetvetterDlg(p));
+        return Show(new CNetvetterDlg(p));
+    }
+    bool Show(CNetvetterDlg* pDlg)
+    {
+        dlg.reset(pDlg);
         if (!dlg->Create(IDD_NETVETTER_DIALOG)) return false;
         dlg->SetWindowPos(nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         dlg->ShowWindow(SW_SHOW);
@@ -418,6 +427,23 @@ TEST_F(DialogTest, OsRowNamesTheSystemWithBitnessAndServicePack)
         SetOs(c.om, c.on, c.km, c.kn, c.wow, c.sp);
         ASSERT_TRUE(Open());
         EXPECT_EQ(Header().GetItemText(0, 1), c.name) << c.name;
+        Close();
+    }
+}
+
+TEST_F(DialogTest, Windows11IsNamedSoAndKeepsTheWindows10Lines)
+{
+    AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    list = "_W10_X64,USB\\VID_0CF3&PID_9170,stick\n";
+    struct Case { WORD build; bool wow; const wchar_t* name; short osOk; };
+    // The 64-bit filter of Windows 10 applies to Windows 11 too: the X64 line fits, 32-bit fits no line.
+    const Case cases[] = {{22631, true, L"Windows 11 64-Bit", 1}, {22000, false, L"Windows 11", 0},
+                          {19045, true, L"Windows 10 64-Bit", 1}};
+    for (const Case& c : cases) {
+        SetOs(6, 2, 10, 0, c.wow, L"", c.build);
+        ASSERT_TRUE(Open());
+        EXPECT_EQ(Header().GetItemText(0, 1), c.name);
+        EXPECT_EQ(c.osOk, Rec(0)->OsCompatible) << c.name;
         Close();
     }
 }
@@ -733,4 +759,157 @@ TEST_F(DialogTest, ClickingTheInstallerCommandStartsItAndClosesTheDialog)
     EXPECT_EQ(IDOK, dlg->m_nEndResult);
     EXPECT_FALSE(::IsWindow(dlg->m_hWnd));
     EXPECT_TRUE(shell.opened.empty());
+}
+
+namespace {
+std::string Json(const CString& text)
+{
+    std::string r = "\"";
+    for (char c : Utf8((LPCWSTR)text)) r += c == '"' ? "\\\"" : c == '\\' ? "\\\\" : c == '\n' ? "\\n" : std::string(1, c);
+    return r + "\"";
+}
+}
+
+TEST_F(DialogTest, EverySampleReplaysInTheWindowAsTheReportDescribesIt)
+{
+    std::vector<std::wstring> samples = SampleSnapshots();
+    ASSERT_FALSE(samples.empty());
+    for (const std::wstring& sample : samples) {
+        SCOPED_TRACE(Utf8(sample));
+        RecordedProbes recorded;
+        std::wstring error;
+        ASSERT_TRUE(LoadSnapshotFile(sample, recorded, error)) << Utf8(error);
+        auto* replay = new CNetvetterDlg(recorded);
+        replay->SetReplay(sample.c_str(), recorded.listFile.c_str());
+        ASSERT_TRUE(Show(replay));
+        ::SetForegroundWindow(dlg->m_hWnd);
+        Pump();
+        EXPECT_EQ(WindowText(dlg->m_hWnd), L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458 - Replay of " +
+                                               CString(sample.c_str()));
+        EXPECT_TRUE(boxes.empty()) << Utf8(boxes.empty() ? L"" : boxes[0]);
+
+        // What the report says of the same file is what the window shows, row by row.
+        ProgramRun report = RunBuiltProgram(L"netvetter-report.exe", L"--json --snapshot \"" + sample + L"\"");
+        EXPECT_NE(std::string::npos, report.out.find("\"osName\": " + Json(Header().GetItemText(0, 1)) + ",\n  \"summary\": " +
+                                                     Json(WindowText(dlg->m_staticSummary.m_hWnd)) + ",\n"))
+            << report.out;
+        ASSERT_GT(Result().GetRowCount(), 1);
+        size_t at = 0;
+        for (int row = 1; row < Result().GetRowCount(); ++row) {
+            std::string cells = "\"cells\": [";
+            for (int c = 0; c < 5; ++c) cells += (c ? ", " : "") + Json(Result().GetItemText(row, c));
+            CGridCommandCell* cmd = Command(row);
+            std::string action = !cmd ? "none" : cmd->m_bReplay ? "installer" : "page";
+            CString target = !cmd ? CString() : cmd->m_bReplay ? cmd->m_strReplayCommand : cmd->m_strCommand;
+            cells += "], \"resolution\": {\"action\": \"" + action + "\", \"target\": " + Json(target) + "}}";
+            size_t found = report.out.find(cells, at);
+            EXPECT_NE(std::string::npos, found) << cells << "\n" << report.out;
+            if (found != std::string::npos) at = found;
+        }
+
+        // Pages open as on the user's PC; the installer is only shown, with the command that PC would run.
+        HWND grid = Result().m_hWnd;
+        size_t pages = 0, installers = 0;
+        for (int row = 1; row < Result().GetRowCount(); ++row) {
+            CGridCommandCell* cmd = Command(row);
+            if (!cmd) continue;
+            CRect cell;
+            ASSERT_TRUE(Result().GetCellRect(row, 4, &cell));
+            Click(grid, {cell.left + 4, cell.top + 5});
+            if (cmd->m_bReplay) {
+                ++installers;
+                ASSERT_EQ(installers, boxes.size());
+                CString shown = boxes.back().c_str();
+                EXPECT_NE(-1, shown.Find(L"would run:\n\n" + cmd->m_strReplayCommand)) << Utf8(boxes.back());
+                EXPECT_EQ(0, cmd->m_strReplayCommand.Find(L"C:\\Program Files"));
+                EXPECT_NE(-1, cmd->m_strReplayCommand.Find(L"\\Netvetter\\WlanStickSetup\\setup.exe"));
+            } else {
+                ++pages;
+                ASSERT_EQ(pages, shell.opened.size());
+                EXPECT_EQ(CString(shell.opened.back().c_str()), cmd->m_strCommand);
+            }
+            EXPECT_TRUE(::IsWindow(dlg->m_hWnd));
+        }
+        EXPECT_TRUE(shell.started.empty());
+        EXPECT_GT(pages + installers, 0u);
+        shell.opened.clear();
+        boxes.clear();
+        Close();
+    }
+}
+
+namespace {
+// The first top-level window of class cls that the process shows, waiting up to 20 seconds.
+HWND WaitForWindowOf(HANDLE process, DWORD processId, const wchar_t* cls)
+{
+    struct Find {
+        DWORD pid;
+        const wchar_t* cls;
+        HWND found;
+    } find = {processId, cls, nullptr};
+    for (int i = 0; i < 400 && !find.found; ++i) {
+        ::EnumWindows([](HWND h, LPARAM lp) -> BOOL {
+            Find* f = (Find*)lp;
+            DWORD pid = 0;
+            wchar_t name[64] = {};
+            ::GetWindowThreadProcessId(h, &pid);
+            ::GetClassNameW(h, name, 63);
+            if (pid == f->pid && ::IsWindowVisible(h) && lstrcmpW(name, f->cls) == 0) f->found = h;
+            return f->found == nullptr;
+        }, (LPARAM)&find);
+        if (!find.found && ::WaitForSingleObject(process, 50) == WAIT_OBJECT_0) break;
+    }
+    return find.found;
+}
+
+DWORD ExitCodeAfter(HANDLE process)
+{
+    DWORD code = 0xFFFFFFFF;
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process, 20000));
+    ::GetExitCodeProcess(process, &code);
+    ::CloseHandle(process);
+    return code;
+}
+}
+
+TEST(ReplayProgramTest, ProgramOpensTheRecordedPcAndRefusesAMalformedFile)
+{
+    ASSERT_FALSE(BuiltProgram(L"netvetter.exe").empty());
+    std::vector<std::wstring> samples = SampleSnapshots();
+    ASSERT_FALSE(samples.empty());
+    DWORD pid = 0;
+    HANDLE app = StartBuiltProgram(L"netvetter.exe", L"--snapshot \"" + samples[0] + L"\"", &pid);
+    ASSERT_TRUE(app);
+    HWND window = WaitForWindowOf(app, pid, L"#32770");
+    ASSERT_TRUE(window);
+    PumpMessages(300);
+    wchar_t title[512] = {};
+    ::GetWindowTextW(window, title, 511);
+    EXPECT_EQ(std::wstring(L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458 - Replay of ") + samples[0], title);
+    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0u, ExitCodeAfter(app));
+
+    // A malformed snapshot: one message naming the file and the line, and exit code 2.
+    wchar_t tmp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, tmp);
+    std::wstring bad = std::wstring(tmp) + L"nv_malformed.snapshot";
+    FILE* f = _wfopen(bad.c_str(), L"wb");
+    ASSERT_TRUE(f);
+    fputs("[Program]\n\n[Device]\nDeviceDesc=\"unterminated\n", f);
+    fclose(f);
+    for (const std::wstring& args : {L"--snapshot \"" + bad + L"\"", std::wstring(L"--snapshot")}) {
+        app = StartBuiltProgram(L"netvetter.exe", args, &pid);
+        ASSERT_TRUE(app);
+        HWND box = WaitForWindowOf(app, pid, L"#32770");
+        ASSERT_TRUE(box) << Utf8(args);
+        PumpMessages(200);
+        wchar_t text[1024] = {};
+        ::GetDlgItemTextW(box, 0xFFFF, text, 1023);
+        if (args.size() > 12)
+            EXPECT_EQ(bad + L", line 4: string without its closing quote", text);
+        else
+            EXPECT_NE(std::wstring::npos, std::wstring(text).find(L"--snapshot needs")) << Utf8(text);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(2u, ExitCodeAfter(app));
+    }
 }

@@ -48,7 +48,10 @@ const std::map<UINT, const wchar_t*>& ExpectedStrings()
         {120, L"Driver Version"}, {121, L"Support Status"}, {122, L"Resolution"}, {123, L"Not supported"},
         {128, L"No installed adapter detected."}, {129, L"Click here to see supported WLAN adapter list"},
         {130, L"Click here to go to supported Intel 3945"}, {131, L"Click here to install USB abgn driver"},
-        {132, L" on this OS"}, {133, L"WiFi Netvetter - %s %s Build %s"}, {1032, L"11.1"},
+        {132, L" on this OS"}, {133, L"WiFi Netvetter - %s %s Build %s"}, {134, L"%s - Replay of %s"},
+        {135, L"This is a replay of a recorded PC: the USB driver installer is not started here.\nOn that PC this "
+              L"command would run:\n\n%s"},
+        {1032, L"11.1"},
     };
     return s;
 }

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-CString Name(WORD km, WORD kn, DWORD rm, DWORD rn, const wchar_t* sp, BOOL wow64)
+CString Name(WORD km, WORD kn, DWORD rm, DWORD rn, const wchar_t* sp, BOOL wow64, WORD kernelBuild = 0)
 {
-    OsFacts f = {km, kn, rm, rn, sp, wow64};
+    OsFacts f = {km, kn, rm, rn, sp, wow64, kernelBuild};
     return OsDisplayName(f);
 }
 }
@@ -38,4 +38,19 @@ TEST(OsNameTest, ReportedVersionNamesOlderSystemsAndIgnoresWow64)
     // 5.2 alone chooses the 64-bit XP name, also on a 32-bit system.
     EXPECT_EQ(Name(5, 2, 5, 2, L"", FALSE), L"Windows XP 64-Bit");
     EXPECT_EQ(Name(0, 0, 5, 2, L"Service Pack 2", TRUE), L"Windows XP 64-Bit (Service Pack 2)");
+}
+
+TEST(OsNameTest, Windows11IsTenWithBuild22000OrLater)
+{
+    EXPECT_EQ(Name(10, 0, 6, 2, L"", TRUE, 22000), L"Windows 11 64-Bit");
+    EXPECT_EQ(Name(10, 0, 6, 2, L"", FALSE, 22631), L"Windows 11");
+    EXPECT_EQ(Name(10, 0, 6, 2, L"SP1", TRUE, 26100), L"Windows 11 64-Bit (SP1)");
+    EXPECT_EQ(Name(10, 0, 6, 2, L"SP1", FALSE, 65535), L"Windows 11 (SP1)");
+    // The last Windows 10 builds, and an unreadable build, stay Windows 10.
+    EXPECT_EQ(Name(10, 0, 6, 2, L"", TRUE, 21999), L"Windows 10 64-Bit");
+    EXPECT_EQ(Name(10, 0, 6, 2, L"", FALSE, 19045), L"Windows 10");
+    EXPECT_EQ(Name(10, 0, 6, 2, L"", FALSE, 0), L"Windows 10");
+    // Only with 10.0: a build number does not name other releases.
+    EXPECT_EQ(Name(10, 1, 6, 2, L"", FALSE, 22000), L"");
+    EXPECT_EQ(Name(6, 3, 6, 2, L"", FALSE, 22000), L"Windows 8.1");
 }

@@ -3,6 +3,7 @@
 #include "recorded/Snapshot.h"
 #include "supportlist/SupportList.h"
 #include "framework/AfxApp.h"
+#include "../common/BuiltPrograms.h"
 #include <algorithm>
 #include <stdio.h>
 #include <string>
@@ -12,17 +13,6 @@ namespace {
 
 const wchar_t kClassPath[] = L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
 
-// The source tree, from this file's compiled-in path. The tests run under Wine, where a path that
-// starts with '/' is the Unix path on drive Z:.
-std::wstring SourceRoot()
-{
-    std::string f = __FILE__;
-    for (char& c : f)
-        if (c == '/') c = '\\';
-    f = f.substr(0, f.rfind("\\tests\\check\\"));
-    std::wstring w(f.begin(), f.end());
-    return w[0] == L'\\' ? L"Z:" + w : w;
-}
 std::wstring SamplePath() { return SourceRoot() + L"\\tools\\samples\\three-adapters.snapshot"; }
 
 std::wstring TempPath(const wchar_t* name)
@@ -433,71 +423,11 @@ TEST(SnapshotCheck, CaptureKeepsValuesByteForByte)
 
 namespace {
 
-struct ReportRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out, err;
-};
-
-std::string ReadAll(const std::wstring& path)
-{
-    std::string s;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return s;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) s.append(buf, n);
-    fclose(f);
-    return s;
-}
-
-// Runs netvetter-report.exe (built beside the tests' folder) with its output in two files.
+typedef ProgramRun ReportRun;
 ReportRun RunReport(const std::wstring& args)
 {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(NULL, self, MAX_PATH);
-    std::wstring exe = self;
-    exe = exe.substr(0, exe.rfind(L'\\'));
-    exe = exe.substr(0, exe.rfind(L'\\')) + L"\\netvetter-report.exe";
-    ReportRun r;
-    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        ADD_FAILURE() << "netvetter-report.exe is not built beside the tests' folder";
-        return r;
-    }
-    std::wstring outPath = TempPath(L"nv_report_out.txt"), errPath = TempPath(L"nv_report_err.txt");
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), NULL, TRUE};
-    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
-    HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
-    STARTUPINFOW si = {sizeof(si)};
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = out;
-    si.hStdError = err;
-    PROCESS_INFORMATION pi = {};
-    std::wstring cmd = L"\"" + exe + L"\" " + args;
-    if (CreateProcessW(exe.c_str(), &cmd[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, 60000);
-        GetExitCodeProcess(pi.hProcess, &r.exitCode);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    } else {
-        ADD_FAILURE() << "cannot start netvetter-report.exe";
-    }
-    CloseHandle(out);
-    CloseHandle(err);
-    // Standard output is in text mode: lines end in CR LF there.
-    r.out = ReadAll(outPath);
-    r.err = ReadAll(errPath);
-    for (std::string* s : {&r.out, &r.err})
-        s->erase(std::remove(s->begin(), s->end(), '\r'), s->end());
-    return r;
-}
-
-std::string Narrow(const std::wstring& w)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), NULL, 0, NULL, NULL);
-    std::string s(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), &s[0], n, NULL, NULL);
-    return s;
+    EXPECT_FALSE(BuiltProgram(L"netvetter-report.exe").empty()) << "netvetter-report.exe is not built beside the tests' folder";
+    return RunBuiltProgram(L"netvetter-report.exe", args);
 }
 
 bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
@@ -541,7 +471,7 @@ TEST(ReportTool, SampleLinesJsonAndExitCodes)
     EXPECT_EQ(1u, j.exitCode);
     EXPECT_EQ('{', j.out[0]) << j.out;
     EXPECT_TRUE(Has(j.out, "\"hardwareId\": \"PCI\\\\VEN_8086&DEV_4222\", \"driverVersion\": \"10.5.1.75\"")) << j.out;
-    EXPECT_TRUE(Has(j.out, "\"kind\": \"USB\", \"fullyCorrect\": true}")) << j.out;
+    EXPECT_TRUE(Has(j.out, "\"kind\": \"USB\", \"fullyCorrect\": true,")) << j.out;
     EXPECT_TRUE(Has(j.out, "\"outcome\": \"actionNeeded\",\n  \"exitCode\": 1\n}\n")) << j.out;
     EXPECT_FALSE(Has(j.out, "Number of values"));
     EXPECT_TRUE(Has(j.err, "Number of values"));
@@ -550,12 +480,15 @@ TEST(ReportTool, SampleLinesJsonAndExitCodes)
     std::wstring stick = OneStick(L"Stick \\\"N\\\" \\\\ \u00e9", "_W7_,USB\\VID_1234&PID_0001,stick\n");
     ReportRun ok = RunReport(stick);
     EXPECT_EQ(0u, ok.exitCode) << ok.out << ok.err;
-    EXPECT_TRUE(Has(ok.out, Narrow(L"Adapter 1: Stick \"N\" \\ \u00e9 | USB\\VID_1234&PID_0001 | driver 0.0.0.0 | Passed")))
+    EXPECT_TRUE(Has(ok.out, Utf8(L"Adapter 1: Stick \"N\" \\ \u00e9 | USB\\VID_1234&PID_0001 | driver 0.0.0.0 | Passed")))
         << ok.out;
     EXPECT_TRUE(Has(ok.out, "Outcome: all installed adapters are supported and have correct driver version\n"));
     ReportRun okJson = RunReport(L"--json " + stick);
     EXPECT_TRUE(Has(okJson.out, "\"description\": \"Stick \\\"N\\\" \\\\ \\u00e9\"")) << okJson.out;
     EXPECT_TRUE(Has(okJson.out, "\"outcome\": \"allCorrect\""));
+    EXPECT_TRUE(Has(okJson.out, "\"summary\": \"Congratulations!\\nAll installed adapters are supported and have "
+                                "correct driver version.\",")) << okJson.out;
+    EXPECT_TRUE(Has(ok.out, "Summary: Congratulations!\n  All installed adapters are supported")) << ok.out;
 
     // Listed for another system only: 1. No list at all: 2, the message on stderr.
     EXPECT_EQ(1u, RunReport(OneStick(L"Stick", "_W10_,USB\\VID_1234&PID_0001,stick\n")).exitCode);
@@ -573,7 +506,8 @@ TEST(ReportTool, NoAdapterBadSnapshotAndBadOptions)
     WriteBytes(snap, "[Program]\nListFile=\"nv_empty.driverinfo.txt\"\n");
     ReportRun none = RunReport(L"--snapshot \"" + snap + L"\"");
     EXPECT_EQ(0u, none.exitCode);
-    EXPECT_TRUE(Has(none.out, "Outcome: No installed adapter detected")) << none.out;
+    EXPECT_TRUE(Has(none.out, "Summary: No installed adapter detected.\nOutcome: No installed adapter detected"))
+        << none.out;
 
     WriteBytes(snap, "[Program]\n\n[Device]\nDeviceDesc=\"unterminated\n");
     ReportRun bad = RunReport(L"--snapshot \"" + snap + L"\"");
@@ -605,4 +539,85 @@ TEST(ReportTool, NoAdapterBadSnapshotAndBadOptions)
     ASSERT_NE(std::string::npos, a) << live.out << live.err;
     ASSERT_NE(std::string::npos, b) << replayed.out << replayed.err;
     EXPECT_EQ(live.out.substr(a), replayed.out.substr(b));
+}
+
+namespace {
+// What the result window shows for each recorded system of tools/samples, as the report gives it.
+struct WindowAdapter {
+    std::string json;  // the adapter's cells and resolution in the JSON report
+    std::string text;  // the same in the text report
+};
+struct SampleWindow {
+    const wchar_t* file;
+    const char* osName;
+    std::vector<WindowAdapter> adapters;
+};
+const char kListPage[] = "https://support.corvane.com/support/supported_adapters/";
+const char kDriverPage[] = "https://support.corvane.com/my_corvane/public/documents/#3rdpartydriver/";
+
+std::vector<SampleWindow> SampleWindows()
+{
+    std::string list = kListPage, driver = kDriverPage;
+    return {
+        {L"three-adapters.snapshot", "Windows 7 (Service Pack 1)",
+         {{"\"cells\": [\"Corvane AirStick N300 USB Wireless Adapter\", \"Supported\", \"103.1.0.113\", \"Passed\", "
+           "\"\"], \"resolution\": {\"action\": \"none\", \"target\": \"\"}}",
+           "  Window row: Corvane AirStick N300 USB Wireless Adapter | Supported | 103.1.0.113 | Passed | \n"
+           "  Resolution: none\n"},
+          {("\"cells\": [\"Intel(R) PRO/Wireless 3945ABG Network Connection\", \"Supported\", \"10.5.1.75\", "
+                   "\"Incorrect Intel(R) PROSet Utility version\", \"Click here to go to supported Intel 3945\"], "
+                   "\"resolution\": {\"action\": \"page\", \"target\": \"" + driver + "\"}}"),
+           ("  Window row: Intel(R) PRO/Wireless 3945ABG Network Connection | Supported | 10.5.1.75 | Incorrect "
+                   "Intel(R) PROSet Utility version | Click here to go to supported Intel 3945\n  Resolution: page " +
+                   driver + "\n")},
+          {("\"cells\": [\"Contoso 802.11g PCI Wireless Adapter\", \"Not supported\", \"1.3.4.0\", \"Not "
+                   "supported\", \"Click here to see supported WLAN adapter list\"], \"resolution\": {\"action\": "
+                   "\"page\", \"target\": \"" + list + "\"}}"),
+           ("  Window row: Contoso 802.11g PCI Wireless Adapter | Not supported | 1.3.4.0 | Not supported | "
+                   "Click here to see supported WLAN adapter list\n  Resolution: page " + list + "\n")}}},
+        // Windows 11 by its build number; its W10 line makes the card compatible.
+        {L"windows11.snapshot", "Windows 11 64-Bit",
+         {{"\"cells\": [\"Intel(R) Wi-Fi 6E AX210 160MHz\", \"Supported\", \"22.250.1.2\", \"Passed\", \"\"], "
+           "\"resolution\": {\"action\": \"none\", \"target\": \"\"}}",
+           "  Window row: Intel(R) Wi-Fi 6E AX210 160MHz | Supported | 22.250.1.2 | Passed | \n  Resolution: none\n"},
+          {"\"cells\": [\"Corvane AirStick N300 USB Wireless Adapter\", \"Supported\", \"103.1.0.100\", \"Incorrect USB "
+           "driver version\", \"Click here to install USB abgn driver\"], \"resolution\": {\"action\": \"installer\", "
+           "\"target\": \"C:\\\\Program Files (x86)\\\\Netvetter\\\\WlanStickSetup\\\\setup.exe\"}}",
+           "  Window row: Corvane AirStick N300 USB Wireless Adapter | Supported | 103.1.0.100 | Incorrect USB driver "
+           "version | Click here to install USB abgn driver\n  Resolution: installer C:\\Program Files "
+           "(x86)\\Netvetter\\WlanStickSetup\\setup.exe\n"}}},
+    };
+}
+}  // namespace
+
+TEST(ReportTool, EverySampleCarriesWhatTheWindowShows)
+{
+    std::vector<SampleWindow> known = SampleWindows();
+    std::vector<std::wstring> samples = SampleSnapshots();
+    ASSERT_GE(samples.size(), known.size());
+    for (const std::wstring& sample : samples) {
+        std::wstring name = sample.substr(sample.rfind(L'\\') + 1);
+        const SampleWindow* w = nullptr;
+        for (const SampleWindow& k : known)
+            if (name == k.file) w = &k;
+        if (!w) {
+            ADD_FAILURE() << Utf8(name) << ": a sample without its expected window texts here";
+            continue;
+        }
+        SCOPED_TRACE(Utf8(name));
+        ReportRun j = RunReport(L"--json --snapshot \"" + sample + L"\"");
+        EXPECT_TRUE(Has(j.out, std::string("\"osName\": \"") + w->osName + "\",\n  \"summary\": \"\",\n")) << j.out;
+        ReportRun t = RunReport(L"--snapshot \"" + sample + L"\"");
+        EXPECT_TRUE(Has(t.out, std::string("\nOperating system: ") + w->osName + "\n")) << t.out;
+        EXPECT_TRUE(Has(t.out, "\nSummary: \nOutcome: ")) << t.out;
+        size_t jAt = 0, tAt = 0;
+        for (const WindowAdapter& a : w->adapters) {
+            // In adapter order: each fragment after the previous one.
+            size_t jn = j.out.find(a.json, jAt), tn = t.out.find(a.text, tAt);
+            EXPECT_NE(std::string::npos, jn) << a.json << "\n" << j.out;
+            EXPECT_NE(std::string::npos, tn) << a.text << "\n" << t.out;
+            jAt = jn == std::string::npos ? jAt : jn;
+            tAt = tn == std::string::npos ? tAt : tn;
+        }
+    }
 }
