@@ -100,6 +100,11 @@ bool CheckListFile(const std::wstring& path, std::vector<std::wstring>& findings
         std::wstring u = UpperAscii(line);
         std::wstring key = Trim(u);
         if (key.empty()) continue;
+        if (key[0] == L'_' && u[0] != L'_') {
+            say(n, L"an OS line that starts with a blank: the program reads it as a plain line, so its tag "
+                   L"counts for no system");
+            continue;
+        }
         auto first = seen.emplace(key, n);
         if (!first.second) say(n, L"repeats line " + std::to_wstring(first.first->second + 1));
 

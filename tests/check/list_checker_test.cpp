@@ -81,6 +81,7 @@ TEST(ListCheckerTest, EachKindOfTrapIsFoundOnItsLine)
         {" # indented comment,PCI\\VEN_1111&DEV_2222,x", L"looks like a comment but does not start with \"#\""},
         {"; semicolon comment", L"looks like a comment"},
         {"// slash comment", L"looks like a comment"},
+        {" _W7_,PCI\\VEN_8086&DEV_4222,x", L"an OS line that starts with a blank: the program reads it as a plain line"},
         {"_W81_,PCI\\VEN_8086&DEV_4222,x", L"the tag \"_W81_\" fits no Windows version (Windows 8.1 is \"_81_\")"},
         {"_W10,PCI\\VEN_8086&DEV_4222,x", L"the tag \"_W10\" fits no Windows version (Windows 10 and 11"},
         {"_W7X64,PCI\\VEN_8086&DEV_4222,x", L"the tag \"_W7X64\" fits no Windows version"},
