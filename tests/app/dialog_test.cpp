@@ -897,19 +897,23 @@ TEST(ReplayProgramTest, ProgramOpensTheRecordedPcAndRefusesAMalformedFile)
     ASSERT_TRUE(f);
     fputs("[Program]\n\n[Device]\nDeviceDesc=\"unterminated\n", f);
     fclose(f);
-    for (const std::wstring& args : {L"--snapshot \"" + bad + L"\"", std::wstring(L"--snapshot")}) {
-        app = StartBuiltProgram(L"netvetter.exe", args, &pid);
+    std::wstring missing = std::wstring(tmp) + L"nv_no_such.snapshot";
+    struct Case {
+        std::wstring args, message;
+    };
+    const Case cases[] = {{L"--snapshot \"" + bad + L"\"", bad + L", line 4: string without its closing quote"},
+                          {L"--snapshot \"" + missing + L"\"", missing + L": cannot open the snapshot file"},
+                          {L"--snapshot", L"--snapshot needs the name of a snapshot file."}};
+    for (const Case& c : cases) {
+        app = StartBuiltProgram(L"netvetter.exe", c.args, &pid);
         ASSERT_TRUE(app);
         HWND box = WaitForWindowOf(app, pid, L"#32770");
-        ASSERT_TRUE(box) << Utf8(args);
+        ASSERT_TRUE(box) << Utf8(c.args);
         PumpMessages(200);
         wchar_t text[1024] = {};
         ::GetDlgItemTextW(box, 0xFFFF, text, 1023);
-        if (args.size() > 12)
-            EXPECT_EQ(bad + L", line 4: string without its closing quote", text);
-        else
-            EXPECT_NE(std::wstring::npos, std::wstring(text).find(L"--snapshot needs")) << Utf8(text);
+        EXPECT_EQ(c.message, text);
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(2u, ExitCodeAfter(app));
+        EXPECT_EQ(2u, ExitCodeAfter(app)) << Utf8(c.args);
     }
 }
