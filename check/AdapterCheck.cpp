@@ -1,6 +1,7 @@
 #include "check/AdapterCheck.h"
+#include "check/CheckTrace.h"
 #include "res/resource.h"
-#include <stdio.h>
+#include <string>
 #include <vector>
 
 static const GUID kNdisLanClass = {0xAD498944, 0x762F, 0x11D0, {0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C}};
@@ -16,8 +17,38 @@ static CString LoadText(UINT id)
     return s;
 }
 
+// One key of the network-class tree as the scan read it: what the trace shows of it and what the
+// tests of the scan look at. Sub-keys are read when the scan first reaches them.
+struct CAdapterCheck::ClassKey {
+    CString path;                                          // full path, as the scan opens it
+    DWORD valueCount = 0, subKeyCount = 0;                 // as reported; 0 when unreadable
+    std::vector<std::pair<DWORD, std::wstring>> values;    // index and name of each value read
+    std::vector<CString> componentIds;                     // upper-cased texts of COMPONENTID values
+    bool marker = false;                                   // a wireless marker value is present
+    // The key's trace lines, the same for every device looked up: formatted once, when first traced.
+    bool traced = false;
+    std::wstring valuesTrace, subKeysTrace;
+    struct Sub {
+        std::wstring name;  // empty: unreadable, or a name that cannot be part of a path
+        bool opened = false;
+        std::unique_ptr<ClassKey> key;  // null when it could not be opened
+    };
+    std::vector<Sub> subs;  // by index
+};
+
+CAdapterCheck::CAdapterCheck(IProbes& probes, AdapterList& list) : m_probes(probes), m_list(list) {}
+
+CAdapterCheck::~CAdapterCheck() {}
+
 void CAdapterCheck::EnumerateAdapters()
 {
+    CCheckTrace::Scope trace;
+    // The class tree is read once for the run and forgotten after it: the next run reads it afresh.
+    struct RunTree {
+        CAdapterCheck& check;
+        explicit RunTree(CAdapterCheck& c) : check(c) { check.m_classTree.reset(); check.m_treeForRun = true; }
+        ~RunTree() { check.m_classTree.reset(); check.m_treeForRun = false; }
+    } runTree(*this);
     HDEVINFO set = m_probes.SetupDiGetClassDevsW(&kNdisLanClass, NULL, NULL, DIGCF_DEVICEINTERFACE);
     if (set == INVALID_HANDLE_VALUE || set == NULL)
         return;
@@ -112,12 +143,27 @@ void CAdapterCheck::EnumerateAdapters()
 
 int CAdapterCheck::IsWirelessAdapter(const CString& hardwareId)
 {
+    CCheckTrace::Scope trace;
     CString path;
     path.Format(L"%s\\%s", L"System\\CurrentControlSet\\Control\\Class", L"{4D36E972-E325-11CE-BFC1-08002bE10318}\\");
+    int wireless = 0, found = 0;
+    if (m_treeForRun) {
+        if (!m_classTree) {
+            // First look-up of the run; a class key that cannot be opened reads as an empty one.
+            m_classTree.reset(new ClassKey);
+            m_classTree->path = path;
+            HKEY key = NULL;
+            if (m_probes.RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0x20019, &key) == ERROR_SUCCESS) {
+                ReadClassKey(key, *m_classTree);
+                m_probes.RegCloseKey(key);
+            }
+        }
+        ScanRead(*m_classTree, hardwareId, wireless, found, 0);
+        return wireless;
+    }
     HKEY key = NULL;
     if (m_probes.RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0x20019, &key) != ERROR_SUCCESS)
         return 0;
-    int wireless = 0, found = 0;
     ScanClassKey(key, path, hardwareId, wireless, found);
     m_probes.RegCloseKey(key);
     return wireless;
@@ -125,70 +171,131 @@ int CAdapterCheck::IsWirelessAdapter(const CString& hardwareId)
 
 void CAdapterCheck::ScanClassKey(HKEY key, const CString& path, const CString& hardwareId, int& wireless, int& found)
 {
+    CCheckTrace::Scope trace;
+    std::unique_ptr<ClassKey> read(new ClassKey);
+    read->path = path;
+    ReadClassKey(key, *read);
+    ScanRead(*read, hardwareId, wireless, found, 0);
+}
+
+bool CAdapterCheck::IsUsableKeyName(const std::wstring& name)
+{
+    return !name.empty() && name.find_first_of(std::wstring(L"\\\0", 2)) == std::wstring::npos;
+}
+
+// Reads one open key: its counts, its values (names and what the markers need), its sub-key names.
+void CAdapterCheck::ReadClassKey(HKEY key, ClassKey& into)
+{
+    if (m_probes.RegQueryInfoKeyW(key, NULL, NULL, NULL, &into.subKeyCount, NULL, NULL, &into.valueCount, NULL, NULL,
+                                  NULL, NULL) != ERROR_SUCCESS) {
+        into.valueCount = into.subKeyCount = 0;
+    }
+    // One spare character and two spare bytes: what the registry hands back is terminated here by its
+    // returned length, never trusted to carry its own terminator.
+    m_nameBuffer.resize(16383 + 1);
+    m_dataBuffer.resize(16383 + 2);
+    WCHAR* name = &m_nameBuffer[0];
+    BYTE* data = &m_dataBuffer[0];
+    for (DWORD i = 0; i < into.valueCount; ++i) {
+        DWORD nameLen = 16383, dataLen = 16383, type = 0;
+        data[0] = 0;
+        if (m_probes.RegEnumValueW(key, i, name, &nameLen, NULL, &type, data, &dataLen) != ERROR_SUCCESS)
+            continue;
+        if (nameLen > 16383) nameLen = 16383;
+        name[nameLen] = 0;
+        if (dataLen > 16383) dataLen = 16383;
+        data[dataLen] = 0;
+        data[dataLen + 1] = 0;
+        into.values.push_back(std::make_pair(i, std::wstring(name)));
+        CString upName(name);
+        upName.MakeUpper();
+        if (upName == L"COMPONENTID") {
+            // Text of the data up to its returned length (in whole characters).
+            CString text((LPCWSTR)data, (int)wcsnlen((LPCWSTR)data, dataLen / sizeof(WCHAR)));
+            text.MakeUpper();
+            into.componentIds.push_back(text);
+        } else if (upName == L"RADIOENABLE" || upName.Find(L"WIRELESSMODE") >= 0) {
+            into.marker = true;
+        } else if (upName.Find(L"IFTYPE") >= 0) {
+            CString hex;
+            hex.Format(L"%0x", (unsigned)data[0]);
+            if (hex == L"47")
+                into.marker = true;
+        }
+    }
+    for (DWORD i = 0; i < into.subKeyCount; ++i) {
+        into.subs.push_back(ClassKey::Sub());
+        DWORD len = 255;
+        if (m_probes.RegEnumKeyExW(key, i, name, &len, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            continue;
+        if (len > 255) len = 255;
+        // The name as counted. One that is empty or holds a NUL or a backslash names no key below this
+        // one (it would lead back to this key or elsewhere): it is passed over.
+        std::wstring sub(name, len);
+        if (IsUsableKeyName(sub))
+            into.subs.back().name = sub;
+    }
+}
+
+void CAdapterCheck::ScanRead(ClassKey& key, const CString& hardwareId, int& wireless, int& found, int depth)
+{
     if (found)
         return;
-    DWORD values = 0, subKeys = 0;
-    if (m_probes.RegQueryInfoKeyW(key, NULL, NULL, NULL, &subKeys, NULL, NULL, &values, NULL, NULL, NULL, NULL) !=
-        ERROR_SUCCESS) {
-        values = subKeys = 0;
-    }
-    int marker = 0;
-    if (values) {
-        printf("\nNumber of values: %d\n", (int)values);
-        // One spare character and two spare bytes: what the registry hands back is terminated here
-        // by its returned length, never trusted to carry its own terminator.
-        std::vector<WCHAR> name(16383 + 1);
-        std::vector<BYTE> data(16383 + 2);
-        for (DWORD i = 0; i < values; ++i) {
-            DWORD nameLen = 16383, dataLen = 16383, type = 0;
-            data[0] = 0;
-            if (m_probes.RegEnumValueW(key, i, &name[0], &nameLen, NULL, &type, &data[0], &dataLen) != ERROR_SUCCESS)
-                continue;
-            if (nameLen > 16383) nameLen = 16383;
-            name[nameLen] = 0;
-            if (dataLen > 16383) dataLen = 16383;
-            data[dataLen] = 0;
-            if (dataLen + 1 < data.size()) data[dataLen + 1] = 0;
-            wprintf(L"(%d) %ls\n", (int)(i + 1), &name[0]);
-            CString upName(&name[0]);
-            upName.MakeUpper();
-            if (upName == L"COMPONENTID") {
-                // Text of the data up to its returned length (in whole characters).
-                CString text((LPCWSTR)&data[0], (int)wcsnlen((LPCWSTR)&data[0], dataLen / sizeof(WCHAR)));
-                text.MakeUpper();
-                if (text.GetLength() <= hardwareId.GetLength()
-                        ? hardwareId.Left(text.GetLength()) == text
-                        : text.Left(hardwareId.GetLength()) == hardwareId)
-                    found = 1;
-            } else if (upName == L"RADIOENABLE" || upName.Find(L"WIRELESSMODE") >= 0) {
-                marker = 1;
-            } else if (upName.Find(L"IFTYPE") >= 0) {
-                CString hex;
-                hex.Format(L"%0x", (unsigned)data[0]);
-                if (hex == L"47")
-                    marker = 1;
+    if (CCheckTrace::On()) {
+        if (!key.traced) {
+            key.traced = true;
+            wchar_t line[40];
+            if (key.valueCount) {
+                swprintf(line, 40, L"\nNumber of values: %d\n", (int)key.valueCount);
+                key.valuesTrace = line;
+                for (const auto& v : key.values) {
+                    swprintf(line, 40, L"(%d) ", (int)(v.first + 1));
+                    key.valuesTrace += line + v.second + L"\n";
+                }
+            }
+            if (key.subKeyCount) {
+                swprintf(line, 40, L"\nNumber of subkeys: %d\n", (int)key.subKeyCount);
+                key.subKeysTrace = line;
             }
         }
-        if (found && marker) {
+        CCheckTrace::Text(key.valuesTrace);
+    }
+    if (key.valueCount) {
+        int idLength = hardwareId.GetLength();
+        for (const CString& text : key.componentIds) {
+            // Either one starts with the other.
+            int n = text.GetLength() < idLength ? text.GetLength() : idLength;
+            if (wcsncmp(text, hardwareId, n) == 0)
+                found = 1;
+        }
+        if (found && key.marker) {
             wireless = 1;
             return;
         }
     }
-    if (subKeys) {
-        printf("\nNumber of subkeys: %d\n", (int)subKeys);
-        std::vector<WCHAR> sub(255 + 1);
-        for (DWORD i = 0; i < subKeys && !found; ++i) {
-            DWORD len = 255;
-            if (m_probes.RegEnumKeyExW(key, i, &sub[0], &len, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+    if (key.subKeyCount) {
+        CCheckTrace::Text(key.subKeysTrace);
+        // A deeper tree is scanned to the bound: no real class tree comes near it, and a hostile one
+        // must not exhaust the stack.
+        if (depth >= kMaxClassDepth)
+            return;
+        for (size_t i = 0; i < key.subs.size() && !found; ++i) {
+            ClassKey::Sub& sub = key.subs[i];
+            if (sub.name.empty())
                 continue;
-            if (len > 255) len = 255;
-            sub[len] = 0;
-            CString child = path + L"\\" + CString(&sub[0]);
-            HKEY hChild = NULL;
-            if (m_probes.RegOpenKeyExW(HKEY_LOCAL_MACHINE, child, 0, 0x20019, &hChild) == ERROR_SUCCESS) {
-                ScanClassKey(hChild, child, hardwareId, wireless, found);
-                m_probes.RegCloseKey(hChild);
+            if (!sub.opened) {
+                sub.opened = true;
+                CString child = key.path + L"\\" + sub.name.c_str();
+                HKEY hChild = NULL;
+                if (m_probes.RegOpenKeyExW(HKEY_LOCAL_MACHINE, child, 0, 0x20019, &hChild) == ERROR_SUCCESS) {
+                    sub.key.reset(new ClassKey);
+                    sub.key->path = child;
+                    ReadClassKey(hChild, *sub.key);
+                    m_probes.RegCloseKey(hChild);
+                }
             }
+            if (sub.key)
+                ScanRead(*sub.key, hardwareId, wireless, found, depth + 1);
         }
     }
 }
@@ -208,7 +315,10 @@ WCHAR* CAdapterCheck::GetDeviceStringProperty(HDEVINFO set, PSP_DEVINFO_DATA dev
             return (WCHAR*)buf;
         }
         delete[] buf;
-        if (m_probes.GetLastError() != ERROR_INSUFFICIENT_BUFFER || type != REG_SZ || required <= bufSize)
+        // The size comes from outside: one past the bound is refused before it is rounded and grown
+        // (a size near 4 GB would wrap to a small buffer that the next query overruns).
+        if (m_probes.GetLastError() != ERROR_INSUFFICIENT_BUFFER || type != REG_SZ || required <= bufSize ||
+            required > kMaxOutsideBytes)
             return NULL;
         bufSize = (required / 2 + 1) * 2;
     }
@@ -218,61 +328,72 @@ WCHAR* CAdapterCheck::GetDeviceStringProperty(HDEVINFO set, PSP_DEVINFO_DATA dev
 int CAdapterCheck::GetDriverVersion(HDEVINFO set, PSP_DEVINFO_DATA dev, WORD& major, WORD& minor, WORD& build,
                                     WORD& rev)
 {
+    CCheckTrace::Scope trace;
+    CString file;
+    if (GetDriverFilePath(set, dev, file))
+        GetFileVersion(file, major, minor, build, rev);
+    return 1;
+}
+
+BOOL CAdapterCheck::GetDriverFilePath(HDEVINFO set, PSP_DEVINFO_DATA dev, CString& file)
+{
     WCHAR* service = GetDeviceStringProperty(set, dev, SPDRP_SERVICE);
     if (!service)
-        return 1;
+        return FALSE;
     if (service[0] == 0) {
         delete[] (BYTE*)service;
-        return 1;
+        return FALSE;
     }
-    wprintf(L"%ls\n", service);
+    BOOL found = FALSE;
+    CCheckTrace::Line(L"%ls\n", service);
     CString keyPath = CString(L"System\\CurrentControlSet\\Services\\") + service;
     HKEY key = NULL;
     if (keyPath.GetLength() > 259 ||
         m_probes.RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
         key = NULL;
-        wprintf(L"Fail to open %ls key\n", (LPCWSTR)keyPath);
+        CCheckTrace::Line(L"Fail to open %ls key\n", (LPCWSTR)keyPath);
     } else {
         // 520 bytes as read, plus a terminator of our own: a value that fills the buffer is cut there.
         WCHAR image[260 + 1];
         DWORD len = 520, type = 0;
         if (m_probes.RegQueryValueExW(key, L"ImagePath", NULL, &type, (LPBYTE)image, &len) != ERROR_SUCCESS) {
-            printf("Cannot read driver file from registry\n");
+            CCheckTrace::Line(L"Cannot read driver file from registry\n");
         } else {
             if (len > 520) len = 520;
             image[len / 2] = 0;
             image[260] = 0;
-            wprintf(L"Driver File=%ls\n", image);
+            CCheckTrace::Line(L"Driver File=%ls\n", image);
             CString value(image);
             value.Replace(L"\\SystemRoot\\", L"");
             WCHAR windir[MAX_PATH + 1];
             UINT n = m_probes.GetWindowsDirectoryW(windir, MAX_PATH);
             if (n > 0 && n < MAX_PATH) {
                 windir[n] = 0;
-                wprintf(L"\nWindows Directory:  %ls\n", windir);
-                CString file = CString(windir) + L"\\" + value;
-                if (file.GetLength() <= 259)
-                    GetFileVersion(file, major, minor, build, rev);
+                CCheckTrace::Line(L"\nWindows Directory:  %ls\n", windir);
+                file = CString(windir) + L"\\" + value;
+                found = file.GetLength() <= 259;
             }
         }
     }
     if (key)
         m_probes.RegCloseKey(key);
     delete[] (BYTE*)service;
-    return 1;
+    return found;
 }
 
 void CAdapterCheck::GetFileVersion(LPCWSTR path, WORD& major, WORD& minor, WORD& build, WORD& rev)
 {
     DWORD handle = 0;
     DWORD size = m_probes.GetFileVersionInfoSizeW(path, &handle);
-    if (size == 0)
+    // A version resource is at most 64 KB; a larger size reported from outside reads as none.
+    if (size == 0 || size > kMaxOutsideBytes)
         return;
     std::vector<BYTE> block(size);
     if (m_probes.GetFileVersionInfoW(path, handle, size, &block[0])) {
         VS_FIXEDFILEINFO* info = NULL;
         UINT len = 0;
-        if (m_probes.VerQueryValueW(&block[0], L"\\", (LPVOID*)&info, &len) && info && len >= sizeof(VS_FIXEDFILEINFO)) {
+        if (m_probes.VerQueryValueW(&block[0], L"\\", (LPVOID*)&info, &len) && info && len >= sizeof(VS_FIXEDFILEINFO) &&
+            (const BYTE*)info >= &block[0] && (const BYTE*)(info + 1) <= &block[0] + block.size()) {
             major = HIWORD(info->dwFileVersionMS);
             minor = LOWORD(info->dwFileVersionMS);
             build = HIWORD(info->dwFileVersionLS);
@@ -299,41 +420,36 @@ CString CAdapterCheck::ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR val
 
 typedef void(WINAPI* GetApiVersionFn)(DWORD*);
 
+CString CAdapterCheck::ProSetLibraryInSystemFolder()
+{
+    WCHAR path[MAX_PATH + 1] = {0};
+    if (FAILED(m_probes.SHGetFolderPathW(NULL, 0x25 /* CSIDL_SYSTEM */, NULL, 0, path)))
+        return CString();
+    path[MAX_PATH] = 0;
+    if (!path[0] || !m_probes.PathAppendW(path, L"MurocApi.dll"))
+        return CString();
+    return CString(path);
+}
+
 int CAdapterCheck::CheckProSetVersion()
 {
     int result = 1;
-    // Running as administrator, a MurocApi.dll planted in the current directory must not be loaded by
-    // the bare-name search. Take the current directory out of the search where the system offers
-    // that, and, because not every system honours it (Wine keeps searching it), also make the
-    // program's own folder, which the search visits first anyway, the current directory for the
-    // length of the load. The rest of the search stays as it is. Where neither can be done the bare
-    // name is not loaded at all.
-    BOOL dllDirectoryOff = m_probes.SetDllDirectoryW(L"");
+    // The program runs elevated, often from a downloads folder: the library's bare name is looked for
+    // in the system folder alone (by its full path there), never in the program's folder, the current
+    // directory or along PATH, where anyone could have put a file of that name. Its own dependencies
+    // are then looked for beside it, with the current directory out of that search where the system
+    // allows.
+    m_probes.SetDllDirectoryW(L"");
     HMODULE lib = NULL;
+    CString inSystem = ProSetLibraryInSystemFolder();
+    if (!inSystem.IsEmpty())
+        lib = m_probes.LoadLibraryExW(inSystem, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
     BOOL changedDir = FALSE;
     WCHAR saved[MAX_PATH + 1];
-    BOOL haveSaved = m_probes._wgetcwd(saved, MAX_PATH) != NULL;
-    saved[MAX_PATH] = 0;
-    BOOL inOwnFolder = FALSE;
-    if (haveSaved) {
-        WCHAR self[MAX_PATH + 1];
-        DWORD n = m_probes.GetModuleFileNameW(NULL, self, MAX_PATH);
-        if (n > 0 && n < MAX_PATH) {
-            self[n] = 0;
-            WCHAR* slash = wcsrchr(self, L'\\');
-            if (slash) {
-                slash[1] = 0;  // keep the backslash: "C:" alone would mean the drive's current folder
-                inOwnFolder = m_probes._wchdir(self) == 0;
-            }
-        }
-    }
-    if (inOwnFolder || dllDirectoryOff)
-        lib = m_probes.LoadLibraryW(L"MurocApi.dll");
-    if (inOwnFolder)
-        m_probes._wchdir(saved);
     if (!lib) {
         CString folder = ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"");
-        if (!folder.IsEmpty() && haveSaved) {
+        if (!folder.IsEmpty() && m_probes._wgetcwd(saved, MAX_PATH) != NULL) {
+            saved[MAX_PATH] = 0;
             if (m_probes._wchdir(folder) == 0)
                 changedDir = TRUE;
             CString full = folder + L"\\MurocApi.dll";

@@ -1,4 +1,5 @@
 #include "check/RealProbes.h"
+#include "framework/AfxSystemLibrary.h"
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <direct.h>
@@ -39,9 +40,49 @@ LONG RealProbes::RegQueryValueExW(HKEY k, LPCWSTR n, LPDWORD r, LPDWORD t, LPBYT
 }
 LONG RealProbes::RegCloseKey(HKEY k) { return ::RegCloseKey(k); }
 
-DWORD RealProbes::GetFileVersionInfoSizeW(LPCWSTR p, LPDWORD h) { return ::GetFileVersionInfoSizeW(p, h); }
-BOOL RealProbes::GetFileVersionInfoW(LPCWSTR p, DWORD h, DWORD l, LPVOID d) { return ::GetFileVersionInfoW(p, h, l, d); }
-BOOL RealProbes::VerQueryValueW(LPCVOID b, LPCWSTR s, LPVOID* o, PUINT l) { return ::VerQueryValueW(b, s, o, l); }
+// version.dll is no known library: imported at load time it would be looked for in the program's
+// folder first. It is loaded once, by its full path in the system folder, when first needed.
+namespace {
+struct VersionLibrary {
+    DWORD(WINAPI* size)(LPCWSTR, LPDWORD) = NULL;
+    BOOL(WINAPI* info)(LPCWSTR, DWORD, DWORD, LPVOID) = NULL;
+    BOOL(WINAPI* query)(LPCVOID, LPCWSTR, LPVOID*, PUINT) = NULL;
+    VersionLibrary()
+    {
+        HMODULE lib = AfxLoadSystemLibrary(L"version.dll");
+        if (!lib) return;
+        size = (DWORD(WINAPI*)(LPCWSTR, LPDWORD))(void*)::GetProcAddress(lib, "GetFileVersionInfoSizeW");
+        info = (BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID))(void*)::GetProcAddress(lib, "GetFileVersionInfoW");
+        query = (BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT))(void*)::GetProcAddress(lib, "VerQueryValueW");
+    }
+};
+const VersionLibrary& Version()
+{
+    static VersionLibrary lib;
+    return lib;
+}
+}  // namespace
+
+DWORD RealProbes::GetFileVersionInfoSizeW(LPCWSTR p, LPDWORD h)
+{
+    if (!Version().size) {
+        ::SetLastError(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    return Version().size(p, h);
+}
+BOOL RealProbes::GetFileVersionInfoW(LPCWSTR p, DWORD h, DWORD l, LPVOID d)
+{
+    if (!Version().info) {
+        ::SetLastError(ERROR_MOD_NOT_FOUND);
+        return FALSE;
+    }
+    return Version().info(p, h, l, d);
+}
+BOOL RealProbes::VerQueryValueW(LPCVOID b, LPCWSTR s, LPVOID* o, PUINT l)
+{
+    return Version().query ? Version().query(b, s, o, l) : FALSE;
+}
 
 HMODULE RealProbes::LoadLibraryW(LPCWSTR n) { return ::LoadLibraryW(n); }
 HMODULE RealProbes::LoadLibraryExW(LPCWSTR n, HANDLE f, DWORD fl) { return ::LoadLibraryExW(n, f, fl); }

@@ -33,8 +33,20 @@ public:
     // (see HadReadError). Lines of any length are read whole.
     BOOL ReadString(CString& rString);
     BOOL HadReadError() const { return m_bReadError; }
+    // Reading past this many bytes counts as a read error (a file grown beyond any sane size, or a
+    // device that never ends). 0: no limit.
+    void SetReadLimit(ULONGLONG bytes) { m_nReadLimit = bytes; }
     void Close();
     FILE* m_pStream = nullptr;
 private:
     BOOL m_bReadError = FALSE;
+    ULONGLONG m_nReadLimit = 0, m_nRead = 0;
 };
+
+// Whether path names something that can be read as an ordinary file: not a device name (CON, NUL,
+// COM1, ... also with an extension or a folder before it), not a \\.\ or \\?\ device path, not a
+// pipe, not a folder, and at most maxBytes long. Returns why not, or an empty text; a file that does
+// not exist is left to the caller's open.
+CString OrdinaryFileProblem(LPCWSTR path, ULONGLONG maxBytes);
+// The part of that which the name alone gives away (devices, device paths, pipes); nothing is opened.
+CString DeviceNameProblem(LPCWSTR path);

@@ -72,16 +72,6 @@ static std::vector<std::wstring> SplitPath(const std::wstring& path)
     return parts;
 }
 
-static std::wstring JoinPath(const std::vector<std::wstring>& parts, size_t count)
-{
-    std::wstring s;
-    for (size_t i = 0; i < count && i < parts.size(); ++i) {
-        if (i) s += L'\\';
-        s += parts[i];
-    }
-    return s;
-}
-
 static std::wstring LongRootName(const std::wstring& upperRoot)
 {
     if (upperRoot == L"HKLM") return L"HKEY_LOCAL_MACHINE";
@@ -96,7 +86,9 @@ std::wstring RecordedProbes::NormalizeKeyPath(const std::wstring& path)
 {
     std::vector<std::wstring> parts = SplitPath(Upper(path));
     if (!parts.empty()) parts[0] = LongRootName(parts[0]);
-    return JoinPath(parts, parts.size());
+    std::wstring s;
+    for (size_t i = 0; i < parts.size(); ++i) s += (i ? L"\\" : L"") + parts[i];
+    return s;
 }
 
 std::wstring RecordedProbes::NormalizeFilePath(const std::wstring& path)
@@ -113,100 +105,201 @@ std::wstring RecordedProbes::NormalizeFilePath(const std::wstring& path)
 
 // --- registry content -----------------------------------------------------------------------------
 
+// A key of the recorded registry. Deleting sub-keys or values leaves holes that are closed the next
+// time the key is read (Settle), so that a long run of deletions costs no more than the deletions.
+struct RecordedProbes::Node : RecordedKey {
+    Node* parent = nullptr;
+    bool deleted = false;
+    std::map<std::wstring, Node*> children;        // by upper-case name
+    std::vector<Node*> order;                       // children in creation order; null where deleted
+    std::map<std::wstring, size_t> valueAt;        // upper-case value name -> index in values
+    std::vector<bool> valueGone;                    // beside values: deleted
+    bool unsettled = false;
+};
+
 RecordedProbes::RecordedProbes() {}
 
 RecordedProbes::~RecordedProbes() {}
 
+void RecordedProbes::Settle(Node& n)
+{
+    if (!n.unsettled) return;
+    n.unsettled = false;
+    size_t kept = 0;
+    for (size_t i = 0; i < n.order.size(); ++i)
+        if (n.order[i]) n.order[kept++] = n.order[i];
+    n.order.resize(kept);
+    n.subKeys.clear();
+    for (Node* c : n.order) n.subKeys.push_back(c->name);
+    kept = 0;
+    for (size_t i = 0; i < n.values.size(); ++i) {
+        if (n.valueGone[i]) continue;
+        if (kept != i) n.values[kept] = std::move(n.values[i]);
+        ++kept;
+    }
+    n.values.resize(kept);
+    n.valueGone.assign(kept, false);
+    n.valueAt.clear();
+    for (size_t i = 0; i < n.values.size(); ++i) n.valueAt[Upper(n.values[i].name)] = i;
+}
+
+RecordedProbes::Node* RecordedProbes::RootOf(HKEY root, bool create)
+{
+    const wchar_t* name = root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE"
+                        : root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER"
+                        : root == HKEY_CLASSES_ROOT ? L"HKEY_CLASSES_ROOT"
+                        : root == HKEY_USERS ? L"HKEY_USERS"
+                        : root == HKEY_CURRENT_CONFIG ? L"HKEY_CURRENT_CONFIG" : NULL;
+    if (name) return Walk(NULL, name, create);
+    auto it = m_openKeys.find(root);
+    return it == m_openKeys.end() ? NULL : it->second;
+}
+
+// The key at path below from (from null: path starts with a root name), created on the way when
+// asked; null when it does not exist. One pass over the path.
+RecordedProbes::Node* RecordedProbes::Walk(Node* from, const std::wstring& path, bool create)
+{
+    Node* at = from;
+    size_t i = 0, n = path.size();
+    while (i < n) {
+        while (i < n && path[i] == L'\\') ++i;
+        size_t end = path.find(L'\\', i);
+        if (end == std::wstring::npos) end = n;
+        if (end == i) break;
+        std::wstring part = path.substr(i, end - i);
+        std::wstring upper = Upper(part);
+        i = end;
+        if (!at) {
+            upper = LongRootName(upper);
+            auto r = m_roots.find(upper);
+            if (r != m_roots.end()) {
+                at = r->second;
+                continue;
+            }
+            if (!create) return NULL;
+            m_nodes.emplace_back(new Node);
+            at = m_nodes.back().get();
+            at->name = upper;
+            m_roots[upper] = at;
+            continue;
+        }
+        auto c = at->children.find(upper);
+        if (c != at->children.end()) {
+            at = c->second;
+            continue;
+        }
+        if (!create) return NULL;
+        m_nodes.emplace_back(new Node);
+        Node* child = m_nodes.back().get();
+        child->name = part;
+        child->parent = at;
+        at->children[upper] = child;
+        at->order.push_back(child);
+        at->subKeys.push_back(part);  // kept in step while nothing is deleted
+        at = child;
+    }
+    return at;
+}
+
+std::wstring RecordedProbes::PathOf(const Node* node)
+{
+    std::vector<const Node*> chain;
+    for (; node; node = node->parent) chain.push_back(node);
+    std::wstring s;
+    for (size_t i = chain.size(); i-- > 0;) s += Upper(chain[i]->name) + (i ? L"\\" : L"");
+    return s;
+}
+
 RecordedKey& RecordedProbes::AddKey(const std::wstring& fullPath)
 {
-    std::vector<std::wstring> parts = SplitPath(fullPath);
-    if (!parts.empty()) parts[0] = LongRootName(Upper(parts[0]));
-    RecordedKey* parent = NULL;
-    for (size_t n = 1; n <= parts.size(); ++n) {
-        std::wstring norm = NormalizeKeyPath(JoinPath(parts, n));
-        auto it = m_keys.find(norm);
-        if (it == m_keys.end()) {
-            RecordedKey k;
-            k.name = parts[n - 1];
-            it = m_keys.emplace(norm, k).first;
-            m_keyOrder.push_back(norm);
-            if (parent) parent->subKeys.push_back(parts[n - 1]);
-        }
-        parent = &it->second;
+    Node* n = Walk(NULL, fullPath, true);
+    static Node s_none;
+    if (!n) {
+        s_none = Node();
+        return s_none;
     }
-    static RecordedKey s_none;
-    return parent ? *parent : s_none;
+    Settle(*n);
+    return *n;
 }
 
 void RecordedProbes::SetValue(const std::wstring& keyPath, const RecordedValue& value)
 {
-    RecordedKey& key = AddKey(keyPath);
-    for (RecordedValue& v : key.values)
-        if (SameText(v.name, value.name)) {
-            std::wstring keep = v.name;
-            v = value;
-            v.name = keep;
-            return;
-        }
-    key.values.push_back(value);
+    SetValue(AddKey(keyPath), value);
+}
+
+void RecordedProbes::SetValue(RecordedKey& key, const RecordedValue& value)
+{
+    Node& n = static_cast<Node&>(key);
+    std::wstring upper = Upper(value.name);
+    auto it = n.valueAt.find(upper);
+    if (it != n.valueAt.end()) {
+        RecordedValue& v = n.values[it->second];
+        v.type = value.type;
+        v.data = value.data;  // the name keeps its first spelling
+        return;
+    }
+    n.valueAt[upper] = n.values.size();
+    n.values.push_back(value);
+    n.valueGone.push_back(false);
 }
 
 bool RecordedProbes::DeleteKey(const std::wstring& fullPath)
 {
-    std::wstring norm = NormalizeKeyPath(fullPath);
-    if (!m_keys.count(norm))
+    Node* n = Walk(NULL, fullPath, false);
+    if (!n)
         return false;
-    std::wstring prefix = norm + L"\\";
-    for (auto it = m_keys.begin(); it != m_keys.end();) {
-        if (it->first == norm || it->first.compare(0, prefix.size(), prefix) == 0)
-            it = m_keys.erase(it);
-        else
-            ++it;
+    if (n->parent) {
+        Node& p = *n->parent;
+        p.children.erase(Upper(n->name));
+        for (size_t i = p.order.size(); i-- > 0;)
+            if (p.order[i] == n) {
+                p.order[i] = NULL;
+                break;
+            }
+        p.unsettled = true;
+    } else {
+        m_roots.erase(Upper(n->name));
     }
-    std::vector<std::wstring> order;
-    for (const std::wstring& k : m_keyOrder)
-        if (m_keys.count(k)) order.push_back(k);
-    m_keyOrder.swap(order);
-    size_t slash = norm.rfind(L'\\');
-    if (slash != std::wstring::npos) {
-        auto parent = m_keys.find(norm.substr(0, slash));
-        if (parent != m_keys.end()) {
-            std::wstring last = norm.substr(slash + 1);
-            std::vector<std::wstring>& subs = parent->second.subKeys;
-            for (size_t i = 0; i < subs.size(); ++i)
-                if (Upper(subs[i]) == last) {
-                    subs.erase(subs.begin() + i);
-                    break;
-                }
-        }
+    // Everything below goes too; handles still open on any of it see a deleted key.
+    std::vector<Node*> stack(1, n);
+    while (!stack.empty()) {
+        Node* d = stack.back();
+        stack.pop_back();
+        d->deleted = true;
+        for (auto& c : d->children) stack.push_back(c.second);
     }
     return true;
 }
 
 bool RecordedProbes::DeleteValue(const std::wstring& keyPath, const std::wstring& name)
 {
-    auto it = m_keys.find(NormalizeKeyPath(keyPath));
-    if (it == m_keys.end())
+    Node* n = Walk(NULL, keyPath, false);
+    return n && DeleteValue(*n, name);
+}
+
+bool RecordedProbes::DeleteValue(RecordedKey& key, const std::wstring& name)
+{
+    Node& n = static_cast<Node&>(key);
+    auto it = n.valueAt.find(Upper(name));
+    if (it == n.valueAt.end())
         return false;
-    std::vector<RecordedValue>& values = it->second.values;
-    for (size_t i = 0; i < values.size(); ++i)
-        if (SameText(values[i].name, name)) {
-            values.erase(values.begin() + i);
-            return true;
-        }
-    return false;
+    n.valueGone[it->second] = true;
+    n.valueAt.erase(it);
+    n.unsettled = true;
+    return true;
 }
 
 const RecordedKey* RecordedProbes::FindKey(const std::wstring& fullPath) const
 {
-    auto it = m_keys.find(NormalizeKeyPath(fullPath));
-    return it == m_keys.end() ? NULL : &it->second;
+    Node* n = const_cast<RecordedProbes*>(this)->Walk(NULL, fullPath, false);
+    if (n) Settle(*n);
+    return n;
 }
 
 std::vector<std::wstring> RecordedProbes::OpenKeyPaths() const
 {
     std::vector<std::wstring> r;
-    for (auto& k : m_openKeys) r.push_back(k.second);
+    for (auto& k : m_openKeys) r.push_back(PathOf(k.second));
     return r;
 }
 
@@ -333,53 +426,36 @@ CONFIGRET RecordedProbes::CM_Get_DevNode_Status(PULONG status, PULONG problemNum
 
 // --- registry calls -------------------------------------------------------------------------------
 
-std::wstring RecordedProbes::PathOfRoot(HKEY root, bool& known) const
+RecordedProbes::Node* RecordedProbes::KeyOfHandle(HKEY key, LONG& error)
 {
-    known = true;
-    if (root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE";
-    if (root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER";
-    if (root == HKEY_CLASSES_ROOT) return L"HKEY_CLASSES_ROOT";
-    if (root == HKEY_USERS) return L"HKEY_USERS";
-    if (root == HKEY_CURRENT_CONFIG) return L"HKEY_CURRENT_CONFIG";
-    auto it = m_openKeys.find(root);
-    if (it != m_openKeys.end()) return it->second;
-    known = false;
-    return std::wstring();
-}
-
-RecordedKey* RecordedProbes::KeyOfHandle(HKEY key, LONG& error)
-{
-    bool known = false;
-    std::wstring path = PathOfRoot(key, known);
-    auto it = known ? m_keys.find(path) : m_keys.end();
-    if (it == m_keys.end()) {
-        // A predefined root with nothing recorded below it is still a valid, empty key.
-        static RecordedKey s_empty;
-        if (known && path.find(L'\\') == std::wstring::npos) {
-            s_empty = RecordedKey();
-            error = ERROR_SUCCESS;
-            return &s_empty;
-        }
+    // A predefined root with nothing recorded below it is still a valid, empty key.
+    Node* n = RootOf(key, true);
+    if (!n) {
         error = ERROR_INVALID_HANDLE;
         return NULL;
     }
+    if (n->deleted) {
+        error = ERROR_KEY_DELETED;
+        return NULL;
+    }
+    Settle(*n);
     error = ERROR_SUCCESS;
-    return &it->second;
+    return n;
 }
 
 LONG RecordedProbes::RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHKEY result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    bool known = false;
-    std::wstring base = PathOfRoot(root, known);
-    if (!known)
-        return ERROR_INVALID_HANDLE;
-    std::wstring norm = NormalizeKeyPath(base + L"\\" + (subKey ? subKey : L""));
-    if (!m_keys.count(norm))
+    LONG err;
+    Node* base = KeyOfHandle(root, err);
+    if (!base)
+        return err;
+    Node* n = Walk(base, subKey ? subKey : L"", false);
+    if (!n)
         return ERROR_FILE_NOT_FOUND;
     HKEY h = (HKEY)(m_nextKey += 4);
-    m_openKeys[h] = norm;
+    m_openKeys[h] = n;
     *result = h;
     return ERROR_SUCCESS;
 }
@@ -390,7 +466,7 @@ LONG RecordedProbes::RegQueryInfoKeyW(HKEY key, LPWSTR cls, LPDWORD clsLen, LPDW
                                       PFILETIME lastWrite)
 {
     LONG err;
-    RecordedKey* k = KeyOfHandle(key, err);
+    Node* k = KeyOfHandle(key, err);
     if (!k)
         return err;
     if (cls && clsLen && *clsLen) cls[0] = 0;
@@ -416,7 +492,7 @@ LONG RecordedProbes::RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD n
                                    LPBYTE data, LPDWORD dataLen)
 {
     LONG err;
-    RecordedKey* k = KeyOfHandle(key, err);
+    Node* k = KeyOfHandle(key, err);
     if (!k)
         return err;
     if (!name || !nameLen)
@@ -448,7 +524,7 @@ LONG RecordedProbes::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD n
                                    LPDWORD clsLen, PFILETIME lastWrite)
 {
     LONG err;
-    RecordedKey* k = KeyOfHandle(key, err);
+    Node* k = KeyOfHandle(key, err);
     if (!k)
         return err;
     if (!name || !nameLen)
@@ -470,33 +546,31 @@ LONG RecordedProbes::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDW
                                       LPDWORD dataLen)
 {
     LONG err;
-    RecordedKey* k = KeyOfHandle(key, err);
+    Node* k = KeyOfHandle(key, err);
     if (!k)
         return err;
     if (data && !dataLen)
         return ERROR_INVALID_PARAMETER;
-    std::wstring wanted = valueName ? valueName : L"";
-    for (const RecordedValue& v : k->values) {
-        if (!SameText(v.name, wanted))
-            continue;
-        DWORD size = (DWORD)v.data.size();
-        if (type) *type = v.type;
-        if (data && *dataLen < size) {
-            *dataLen = size;
-            return ERROR_MORE_DATA;
-        }
-        if (data && size) memcpy(data, &v.data[0], size);
-        if (dataLen) *dataLen = size;
-        return ERROR_SUCCESS;
+    auto at = k->valueAt.find(Upper(valueName ? valueName : L""));
+    if (at == k->valueAt.end())
+        return ERROR_FILE_NOT_FOUND;
+    const RecordedValue& v = k->values[at->second];
+    DWORD size = (DWORD)v.data.size();
+    if (type) *type = v.type;
+    if (data && *dataLen < size) {
+        *dataLen = size;
+        return ERROR_MORE_DATA;
     }
-    return ERROR_FILE_NOT_FOUND;
+    if (data && size) memcpy(data, &v.data[0], size);
+    if (dataLen) *dataLen = size;
+    return ERROR_SUCCESS;
 }
 
 LONG RecordedProbes::RegCloseKey(HKEY key)
 {
-    bool known = false;
-    PathOfRoot(key, known);
-    if (!known)
+    bool predefined = key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER || key == HKEY_CLASSES_ROOT ||
+                      key == HKEY_USERS || key == HKEY_CURRENT_CONFIG;
+    if (!predefined && !m_openKeys.count(key))
         return ERROR_INVALID_HANDLE;
     m_openKeys.erase(key);  // closing a predefined root is allowed and does nothing
     return ERROR_SUCCESS;
@@ -607,12 +681,21 @@ int RecordedProbes::FindLibrary(LPCWSTR name, bool bareSearch) const
         return -1;
     std::wstring n = name;
     bool bare = n.find_first_of(L"\\/") == std::wstring::npos;
+    std::wstring wanted = NormalizeFilePath(n);
+    size_t slash = wanted.rfind(L'\\');
+    bool inSystemFolder = !bare && slash != std::wstring::npos &&
+                          wanted.substr(0, slash) == NormalizeFilePath(os.systemDirectory);
     for (size_t i = 0; i < libraries.size(); ++i) {
         const RecordedLibrary& lib = libraries[i];
+        bool libBare = lib.path.find_first_of(L"\\/") == std::wstring::npos;
         if (bare) {
             if (bareSearch && lib.onSearchPath && SameText(FileNamePart(lib.path), n))
                 return (int)i;
-        } else if (NormalizeFilePath(lib.path) == NormalizeFilePath(n)) {
+        } else if (NormalizeFilePath(lib.path) == wanted) {
+            return (int)i;
+        } else if (inSystemFolder && libBare && lib.onSearchPath && SameText(lib.path, FileNamePart(n))) {
+            // A library recorded by its bare name alone stands in the system folder, where a bare name
+            // is found first.
             return (int)i;
         }
     }

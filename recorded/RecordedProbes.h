@@ -5,6 +5,7 @@
 #pragma once
 #include "check/probes.h"
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,13 +77,16 @@ public:
 
     // Registry content. Paths are full ("HKEY_LOCAL_MACHINE\\SOFTWARE\\..."; HKLM and the other short
     // root names are accepted), matched without regard to case, doubled backslashes counting as one.
+    // Each call costs the length of its path (and a logarithm of the key's size), so that loading a
+    // recorded system is linear in its size.
     RecordedKey& AddKey(const std::wstring& fullPath);
     void SetValue(const std::wstring& keyPath, const RecordedValue& value);  // replaces a same-named one
     bool DeleteKey(const std::wstring& fullPath);                            // with all below it
     bool DeleteValue(const std::wstring& keyPath, const std::wstring& name);
+    // The same on a key that AddKey returned (no path to walk).
+    void SetValue(RecordedKey& key, const RecordedValue& value);
+    bool DeleteValue(RecordedKey& key, const std::wstring& name);
     const RecordedKey* FindKey(const std::wstring& fullPath) const;
-    // Keys in the order they were first created (parents before children).
-    const std::vector<std::wstring>& KeyOrder() const { return m_keyOrder; }
     static std::wstring NormalizeKeyPath(const std::wstring& path);  // upper case, root spelt out, single '\'
 
     // What the tests look at: handles still open.
@@ -146,16 +150,22 @@ private:
     RecordedProbes(const RecordedProbes&) = delete;
     RecordedProbes& operator=(const RecordedProbes&) = delete;
 
-    RecordedKey* KeyOfHandle(HKEY key, LONG& error);
-    std::wstring PathOfRoot(HKEY root, bool& known) const;
+    struct Node;
+    Node* Walk(Node* from, const std::wstring& path, bool create);
+    Node* RootOf(HKEY root, bool create);
+    Node* KeyOfHandle(HKEY key, LONG& error);
+    static void Settle(Node& node);
+    static std::wstring PathOf(const Node* node);
     const RecordedDevice* DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA data);
     const RecordedFile* FindFile(LPCWSTR path) const;
     int FindLibrary(LPCWSTR name, bool bareSearch) const;
     bool FolderExists(const std::wstring& path) const;
 
-    std::map<std::wstring, RecordedKey> m_keys;  // by normalized full path
-    std::vector<std::wstring> m_keyOrder;
-    std::map<HKEY, std::wstring> m_openKeys;     // fake handle -> normalized path
+    // Every key ever created, deleted ones included (an open handle may still point at one); the
+    // roots by their long upper-case names.
+    std::vector<std::unique_ptr<Node>> m_nodes;
+    std::map<std::wstring, Node*> m_roots;
+    std::map<HKEY, Node*> m_openKeys;            // fake handle -> key
     UINT_PTR m_nextKey = 0x4000;
     std::map<HDEVINFO, bool> m_openSets;         // fake handle -> holds the recorded devices
     UINT_PTR m_nextSet = 0x6000;

@@ -1,4 +1,6 @@
 #include "recorded/Snapshot.h"
+#include "check/AdapterCheck.h"
+#include "framework/AfxFile.h"
 #include <stdio.h>
 #include <wchar.h>
 #include <memory>
@@ -77,50 +79,60 @@ struct ParseError {
     std::wstring what;
 };
 
-bool EndsInContinuation(const std::wstring& s)
+// Whether text[from..] leaves a string open, given whether one was open before it. A backslash inside
+// a string escapes the next character; one that ends the text escapes nothing.
+bool StringOpenAfter(const std::wstring& s, size_t from, bool inString)
 {
-    bool inString = false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (inString && s[i] == L'\\' && i + 1 < s.size()) {
+    for (size_t i = from; i < s.size(); ++i) {
+        if (inString && s[i] == L'\\' && i + 1 < s.size())
             ++i;
-        } else if (s[i] == L'"') {
+        else if (s[i] == L'"')
             inString = !inString;
-        }
     }
-    if (inString) return false;
+    return inString;
+}
+
+bool EndsInBackslash(const std::wstring& s)
+{
     size_t z = s.find_last_not_of(L" \t");
     return z != std::wstring::npos && s[z] == L'\\';
 }
 
+// One pass over the text: each physical line is looked at once and each character copied once, so
+// that a long value written over thousands of continuation lines loads in time linear in its size.
 std::vector<Line> SplitLines(const std::wstring& text)
 {
-    std::vector<std::wstring> phys;
-    size_t start = 0;
-    for (;;) {
-        size_t nl = text.find(L'\n', start);
-        std::wstring l = text.substr(start, nl == std::wstring::npos ? std::wstring::npos : nl - start);
-        if (!l.empty() && l.back() == L'\r') l.pop_back();
-        phys.push_back(l);
-        if (nl == std::wstring::npos) break;
-        start = nl + 1;
-    }
     std::vector<Line> lines;
-    for (size_t i = 0; i < phys.size(); ++i) {
+    size_t start = 0;
+    int number = 0;
+    auto next = [&](std::wstring& out) {
+        size_t nl = text.find(L'\n', start);
+        size_t end = nl == std::wstring::npos ? text.size() : nl;
+        out.assign(text, start, end - start);
+        if (!out.empty() && out.back() == L'\r') out.pop_back();
+        start = nl == std::wstring::npos ? text.size() + 1 : nl + 1;
+        ++number;
+    };
+    std::wstring phys;
+    while (start <= text.size()) {
+        next(phys);
         Line line;
-        line.starts.push_back(std::make_pair((size_t)0, (int)i + 1));
-        line.text = phys[i];
-        std::wstring first = Trim(phys[i]);
-        bool comment = first.empty() || first[0] == L';' || first[0] == L'#' || first[0] == L'[';
-        while (!comment && EndsInContinuation(line.text) && i + 1 < phys.size()) {
+        line.starts.push_back(std::make_pair((size_t)0, number));
+        line.text.swap(phys);
+        size_t first = line.text.find_first_not_of(L" \t");
+        bool comment = first == std::wstring::npos || line.text[first] == L';' || line.text[first] == L'#' ||
+                       line.text[first] == L'[';
+        bool inString = StringOpenAfter(line.text, 0, false);
+        while (!comment && !inString && EndsInBackslash(line.text) && start <= text.size()) {
             line.text.erase(line.text.find_last_not_of(L" \t"));  // drop the backslash
-            ++i;
-            std::wstring next = phys[i];
-            next.erase(0, next.find_first_not_of(L" \t") == std::wstring::npos ? next.size()
-                                                                               : next.find_first_not_of(L" \t"));
-            line.starts.push_back(std::make_pair(line.text.size(), (int)i + 1));
-            line.text += next;
+            size_t joinedAt = line.text.size();
+            next(phys);
+            size_t lead = phys.find_first_not_of(L" \t");
+            line.starts.push_back(std::make_pair(joinedAt, number));
+            line.text.append(phys, lead == std::wstring::npos ? phys.size() : lead, std::wstring::npos);
+            inString = StringOpenAfter(line.text, joinedAt, false);
         }
-        lines.push_back(line);
+        lines.push_back(std::move(line));
     }
     return lines;
 }
@@ -150,6 +162,7 @@ private:
     std::wstring StringSetting(size_t pos);
     void Version(size_t pos, const std::wstring& token, int parts, WORD* out, int minParts);
     void Header(size_t pos);
+    void RegistryKey(size_t pos, const std::wstring& keyName, bool del);
     void RegistryLine();
     void SettingLine();
     void FinishEntry();
@@ -159,13 +172,17 @@ private:
     const Line* m_line = nullptr;
     Section m_section = None;
     int m_sectionLine = 0;
-    std::wstring m_key;             // current registry key
-    bool m_keyDeleted = false;      // inside a [-KEY] block: values are dropped
+    RecordedKey* m_keyRef = nullptr;  // current registry key
+    bool m_keyDeleted = false;        // inside a [-KEY] block: values are dropped
     bool m_sysDirSet = false;
     bool m_fileVer = false, m_productVer = false;
     int m_libSearchSet = 0;
 };
 
+static int HexDigit(wchar_t c);
+
+// A quoted string at pos. Escapes: \\ a backslash, \" a quote, \uXXXX any UTF-16 unit (what the
+// capture writes for control characters, which a line could not hold as they are).
 std::wstring Parser::QuotedString(size_t& pos)
 {
     const std::wstring& s = m_line->text;
@@ -174,8 +191,20 @@ std::wstring Parser::QuotedString(size_t& pos)
     std::wstring out;
     while (pos < s.size() && s[pos] != L'"') {
         if (s[pos] == L'\\') {
-            if (pos + 1 >= s.size()) break;
+            // A backslash that ends the line leaves the string open: no quote closes it.
+            if (pos + 1 >= s.size()) Fail(open, L"string without its closing quote");
             wchar_t c = s[pos + 1];
+            if (c == L'u') {
+                int v = 0;
+                for (int k = 0; k < 4; ++k) {
+                    int d = pos + 2 + k < s.size() ? HexDigit(s[pos + 2 + k]) : -1;
+                    if (d < 0) Fail(pos, L"\\u needs four hexadecimal digits");
+                    v = v * 16 + d;
+                }
+                out += (wchar_t)v;
+                pos += 6;
+                continue;
+            }
             if (c != L'\\' && c != L'"')
                 Fail(pos, Fmt(L"unknown escape \\%lc in a string (write a backslash as \\\\)", c));
             out += c;
@@ -351,6 +380,22 @@ static bool IsRoot(const std::wstring& upper)
 void Parser::Header(size_t pos)
 {
     const std::wstring& s = m_line->text;
+    // A registry key may also be written quoted, ["HKEY_LOCAL_MACHINE\\...\\name"] or [-"..."], with
+    // the escapes of a string: the form for key names that hold characters a line cannot.
+    size_t q = pos + 1;
+    if (q < s.size() && s[q] == L'-') ++q;
+    if (q < s.size() && s[q] == L'"') {
+        bool del = q > pos + 1;
+        std::wstring keyName = QuotedString(q);
+        if (q >= s.size() || s[q] != L']') Fail(q, L"a quoted key needs ']' right after its closing quote");
+        ExpectEnd(q + 1);
+        FinishEntry();
+        m_sectionLine = m_line->LineAt(pos);
+        std::wstring root = Upper(keyName.substr(0, keyName.find(L'\\')));
+        if (!IsRoot(root)) Fail(pos + 1, L"a quoted section must be a registry key under a known root");
+        RegistryKey(pos, keyName, del);
+        return;
+    }
     size_t close = s.find_last_of(L']');
     if (close == std::wstring::npos || close < pos) Fail(pos, L"a section line needs its closing ']'");
     ExpectEnd(close + 1);
@@ -361,13 +406,7 @@ void Parser::Header(size_t pos)
     std::wstring keyName = del ? name.substr(1) : name;
     std::wstring root = Upper(keyName.substr(0, keyName.find(L'\\')));
     if (IsRoot(root)) {
-        m_section = Registry;
-        m_key = keyName;
-        m_keyDeleted = del;
-        if (del)
-            m_p.DeleteKey(keyName);
-        else
-            m_p.AddKey(keyName);
+        RegistryKey(pos, keyName, del);
         return;
     }
     if (root.compare(0, 5, L"HKEY_") == 0) Fail(pos, L"unknown registry root " + root);
@@ -392,6 +431,20 @@ void Parser::Header(size_t pos)
     }
 }
 
+void Parser::RegistryKey(size_t pos, const std::wstring& keyName, bool del)
+{
+    // The registry keeps key names as counted text, but every caller opens keys by a path that ends at
+    // the first NUL: such a name could never be reached.
+    if (keyName.find(L'\0') != std::wstring::npos) Fail(pos, L"a key name cannot hold a NUL character");
+    m_section = Registry;
+    m_keyDeleted = del;
+    m_keyRef = NULL;
+    if (del)
+        m_p.DeleteKey(keyName);
+    else
+        m_keyRef = &m_p.AddKey(keyName);
+}
+
 void Parser::RegistryLine()
 {
     const std::wstring& s = m_line->text;
@@ -410,20 +463,23 @@ void Parser::RegistryLine()
     SkipBlanks(pos);
     if (pos < s.size() && s[pos] == L'-') {
         ExpectEnd(pos + 1);
-        if (!m_keyDeleted) m_p.DeleteValue(m_key, v.name);
+        if (m_keyRef) m_p.DeleteValue(*m_keyRef, v.name);
         return;
     }
     size_t at = pos;
     if (!TypedValue(pos, v)) Fail(at, L"expected a value: \"text\", dword:, hex:, hex(N): or -");
     ExpectEnd(pos);
-    if (!m_keyDeleted) m_p.SetValue(m_key, v);
+    if (m_keyRef) m_p.SetValue(*m_keyRef, v);
 }
 
+// A setting that is read back as text (a path, a name): a NUL would cut it short there.
 std::wstring Parser::StringSetting(size_t pos)
 {
     if (pos >= m_line->text.size() || m_line->text[pos] != L'"') Fail(pos, L"expected a quoted string");
+    size_t at = pos;
     std::wstring r = QuotedString(pos);
     ExpectEnd(pos);
+    if (r.find(L'\0') != std::wstring::npos) Fail(at, L"this setting cannot hold a NUL character");
     return r;
 }
 
@@ -457,6 +513,9 @@ void Parser::SettingLine()
         else if (u == L"CURRENTDIRECTORY") m_p.currentDirectory = StringSetting(at);
         else if (u == L"LISTFILE") {
             std::wstring f = StringSetting(at);
+            // What the name alone gives away; the file itself is looked at when it is read.
+            CString why = DeviceNameProblem(f.c_str());
+            if (!why.IsEmpty()) Fail(at, L"ListFile " + std::wstring((LPCWSTR)why));
             m_p.listFile = (f.empty() || Absolute(f) || m_base.empty()) ? f : m_base + L"\\" + f;
         } else Fail(nameAt, L"unknown setting " + name + L" in [Program] (Path, ListFile, CurrentDirectory)");
         return;
@@ -602,6 +661,13 @@ bool LoadSnapshotText(const std::wstring& text, RecordedProbes& probes, std::wst
 
 bool LoadSnapshotFile(const std::wstring& path, RecordedProbes& probes, std::wstring& error)
 {
+    // A device or pipe could block the load or never end; a file beyond this size is no recorded PC.
+    const ULONGLONG kMaxBytes = 64ull * 1024 * 1024;
+    CString why = OrdinaryFileProblem(path.c_str(), kMaxBytes);
+    if (!why.IsEmpty()) {
+        error = path + L": the snapshot file " + (LPCWSTR)why;
+        return false;
+    }
     FILE* f = _wfopen(path.c_str(), L"rb");
     if (!f) {
         error = path + L": cannot open the snapshot file";
@@ -610,8 +676,12 @@ bool LoadSnapshotFile(const std::wstring& path, RecordedProbes& probes, std::wst
     std::string bytes;
     char buf[65536];
     size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) bytes.append(buf, n);
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0 && bytes.size() <= kMaxBytes) bytes.append(buf, n);
     fclose(f);
+    if (bytes.size() > kMaxBytes) {
+        error = path + L": the snapshot file is larger than 64 MB";
+        return false;
+    }
     size_t slash = path.find_last_of(L"\\/");
     std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
     for (wchar_t& c : folder)
@@ -625,25 +695,50 @@ bool LoadSnapshotFile(const std::wstring& path, RecordedProbes& probes, std::wst
 
 // --- writer ---------------------------------------------------------------------------------------
 
+// Characters a snapshot line cannot carry as they are: line ends and other controls, and halves of
+// surrogate pairs that stand alone (UTF-8 has no form for them).
+static bool NeedsEscape(const std::wstring& s, size_t i)
+{
+    wchar_t c = s[i];
+    if (c < 0x20 || c == 0x7F) return true;
+    if (c >= 0xD800 && c <= 0xDBFF) return !(i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF);
+    if (c >= 0xDC00 && c <= 0xDFFF) return !(i > 0 && s[i - 1] >= 0xD800 && s[i - 1] <= 0xDBFF);
+    return false;
+}
+
 static std::wstring Quote(const std::wstring& s)
 {
     std::wstring r = L"\"";
-    for (wchar_t c : s) {
-        if (c == L'\\' || c == L'"') r += L'\\';
-        r += c;
+    for (size_t i = 0; i < s.size(); ++i) {
+        wchar_t c = s[i];
+        if (c == L'\\' || c == L'"') {
+            r += L'\\';
+            r += c;
+        } else if (NeedsEscape(s, i)) {
+            r += Fmt(L"\\u%04x", (unsigned)c);
+        } else {
+            r += c;
+        }
     }
     return r + L"\"";
 }
 
-// Text that a quoted string gives back byte for byte: terminated once, no controls or inner zeros.
+// The section line of a registry key: as reg export writes it where the path allows, else quoted.
+static std::wstring KeyHeader(const std::wstring& path)
+{
+    bool plain = path.find(L'"') == std::wstring::npos;
+    for (size_t i = 0; plain && i < path.size(); ++i) plain = !NeedsEscape(path, i);
+    return plain ? L"[" + path + L"]" : L"[" + Quote(path) + L"]";
+}
+
+// Text that a quoted string gives back byte for byte: whole characters ending in one terminator
+// (anything before it, inner zeros included, is written with escapes where needed).
 static bool AsText(const std::vector<BYTE>& d, std::wstring& out)
 {
     if (d.size() < 2 || d.size() % 2) return false;
     size_t n = d.size() / 2 - 1;
     const WCHAR* w = (const WCHAR*)&d[0];
     if (w[n] != 0) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (w[i] < 0x20) return false;
     out.assign(w, n);
     return true;
 }
@@ -702,37 +797,20 @@ struct Capture {
 
     void Line(const std::wstring& s) { out += s + L"\r\n"; }
 
-    bool ReadValue(HKEY key, const wchar_t* name, RecordedValue& v)
-    {
-        DWORD size = 0, type = 0;
-        if (p.RegQueryValueExW(key, name, NULL, &type, NULL, &size) != ERROR_SUCCESS) return false;
-        for (int tries = 0; tries < 4; ++tries) {
-            std::vector<BYTE> d(size + 2);
-            DWORD len = size;
-            LONG r = p.RegQueryValueExW(key, name, NULL, &type, &d[0], &len);
-            if (r == ERROR_MORE_DATA) { size = len; continue; }
-            if (r != ERROR_SUCCESS) return false;
-            d.resize(len);
-            v.name = name ? name : L"";
-            v.type = type;
-            v.data = d;
-            return true;
-        }
-        return false;
-    }
-
-    // Writes a key in registry export form: its line, its values, then (when deep) each sub-key.
+    // Writes a key in registry export form: its line, its values, then (when deep) each sub-key, as
+    // far down as the check's scan goes and passing over the names it passes over.
     void DumpKey(const std::wstring& subPath, bool deep, int depth = 0)
     {
         HKEY key = NULL;
-        if (depth > 32 || p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, subPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        if (depth > CAdapterCheck::kMaxClassDepth ||
+            p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, subPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
             return;
         Line(L"");
-        Line(L"[HKEY_LOCAL_MACHINE\\" + subPath + L"]");
+        Line(KeyHeader(L"HKEY_LOCAL_MACHINE\\" + subPath));
         DWORD subKeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0;
         p.RegQueryInfoKeyW(key, NULL, NULL, NULL, &subKeys, &maxSub, NULL, &values, &maxName, &maxData, NULL, NULL);
-        std::vector<WCHAR> name(maxName + 2 > 16384 ? maxName + 2 : 16384);
-        std::vector<BYTE> data(maxData + 2 > 4096 ? maxData + 2 : 4096);
+        std::vector<WCHAR> name(maxName + 2 > 16384 && maxName < 0x100000 ? maxName + 2 : 16384);
+        std::vector<BYTE> data(maxData + 2 > 4096 && maxData < 0x4000000 ? maxData + 2 : 4096);
         for (DWORD i = 0; i < 100000; ++i) {
             DWORD nameLen = (DWORD)name.size(), dataLen = (DWORD)data.size(), type = 0;
             LONG r = p.RegEnumValueW(key, i, &name[0], &nameLen, NULL, &type, &data[0], &dataLen);
@@ -742,7 +820,7 @@ struct Capture {
                 --i;
                 continue;
             }
-            if (r != ERROR_SUCCESS) continue;
+            if (r != ERROR_SUCCESS || nameLen > name.size() || dataLen > data.size()) continue;
             RecordedValue v;
             v.name.assign(&name[0], nameLen);
             v.type = type;
@@ -751,12 +829,13 @@ struct Capture {
         }
         std::vector<std::wstring> subs;
         if (deep) {
-            std::vector<WCHAR> sub(maxSub + 2 > 256 ? maxSub + 2 : 256);
+            std::vector<WCHAR> sub(256);
             for (DWORD i = 0; i < 100000; ++i) {
                 DWORD len = (DWORD)sub.size();
                 LONG r = p.RegEnumKeyExW(key, i, &sub[0], &len, NULL, NULL, NULL, NULL);
                 if (r == ERROR_NO_MORE_ITEMS) break;
-                if (r == ERROR_SUCCESS) subs.push_back(std::wstring(&sub[0], len));
+                if (r == ERROR_SUCCESS && len <= 255 && CAdapterCheck::IsUsableKeyName(std::wstring(&sub[0], len)))
+                    subs.push_back(std::wstring(&sub[0], len));
             }
         }
         p.RegCloseKey(key);
@@ -875,7 +954,11 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
     static const GUID ndis = {0xAD498944, 0x762F, 0x11D0, {0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C}};
     static const struct { DWORD code; const wchar_t* name; } props[] = {
         {0x1C, L"Address"}, {0x00, L"DeviceDesc"}, {0x01, L"HardwareID"}, {0x04, L"Service"}};
-    std::vector<std::wstring> services;
+    // The service names and driver files are found by the check's own code, so that the capture holds
+    // exactly what the check will look for in it, whatever form the values take.
+    AdapterList none;
+    CAdapterCheck check(p, none);
+    std::vector<std::wstring> services, driverFiles;
     HDEVINFO set = p.SetupDiGetClassDevsW(&ndis, NULL, NULL, DIGCF_DEVICEINTERFACE);
     if (set != INVALID_HANDLE_VALUE && set != NULL) {
         for (DWORD index = 0; index < 10000; ++index) {
@@ -889,9 +972,13 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
                 RecordedValue v;
                 if (!c.Property(set, dev, pr.code, v)) continue;
                 c.Line(std::wstring(pr.name) + L"=" + FormatSnapshotValue(v, true));
-                std::wstring svc;
-                if (pr.code == 0x04 && AsText(v.data, svc) && !svc.empty()) services.push_back(svc);
             }
+            if (WCHAR* svc = check.GetDeviceStringProperty(set, &dev, SPDRP_SERVICE)) {
+                if (svc[0]) services.push_back(svc);
+                delete[] (BYTE*)svc;
+            }
+            CString driverFile;
+            if (check.GetDriverFilePath(set, &dev, driverFile)) driverFiles.push_back((LPCWSTR)driverFile);
             std::vector<WCHAR> id(4097);
             DWORD need = 0;
             bool haveId = p.SetupDiGetDeviceInstanceIdW(set, &dev, &id[0], 4096, &need) != FALSE;
@@ -917,40 +1004,19 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
         wcscpy(k32, sysdir);
         if (p.PathAppendW(k32, L"kernel32.dll")) c.File(k32);
     }
-    for (const std::wstring& svc : services) {
-        HKEY key = NULL;
-        std::wstring keyPath = L"System\\CurrentControlSet\\Services\\" + svc;
-        if (p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) continue;
-        RecordedValue image;
-        bool ok = c.ReadValue(key, L"ImagePath", image);
-        p.RegCloseKey(key);
-        std::wstring value;
-        if (!ok || image.data.size() < 2) continue;
-        value.assign((const WCHAR*)&image.data[0], image.data.size() / 2);
-        value = value.c_str();
-        for (size_t at; (at = value.find(L"\\SystemRoot\\")) != std::wstring::npos;) value.erase(at, 12);
-        if (wn > 0 && wn < MAX_PATH) c.File(std::wstring(windir) + L"\\" + value);
-    }
+    for (const std::wstring& file : driverFiles) c.File(file);
 
-    // The PROSet library: by its bare name as the check loads it first, then from the utility's folder.
+    // The PROSet library, looked for as the check looks for it: in the system folder, then in the
+    // utility's folder.
     p.SetDllDirectoryW(L"");
-    std::wstring searched;
-    if (HMODULE lib = p.LoadLibraryW(L"MurocApi.dll")) {
-        WCHAR path[MAX_PATH + 1] = {0};
-        DWORD ln = p.GetModuleFileNameW(lib, path, MAX_PATH);
-        path[ln <= MAX_PATH ? ln : MAX_PATH] = 0;
-        searched = path[0] ? path : L"MurocApi.dll";
-        c.Library(searched, true, lib);
-        p.FreeLibrary(lib);
+    std::wstring searched = (LPCWSTR)check.ProSetLibraryInSystemFolder();
+    if (!searched.empty()) {
+        if (HMODULE lib = p.LoadLibraryExW(searched.c_str(), NULL, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+            c.Library(searched, false, lib);
+            p.FreeLibrary(lib);
+        }
     }
-    HKEY intel = NULL;
-    std::wstring binDir;
-    if (p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", 0, KEY_QUERY_VALUE, &intel) == ERROR_SUCCESS) {
-        RecordedValue v;
-        if (c.ReadValue(intel, L"BinDir", v) && v.data.size() >= 2)
-            binDir = std::wstring((const WCHAR*)&v.data[0], v.data.size() / 2).c_str();
-        p.RegCloseKey(intel);
-    }
+    std::wstring binDir = (LPCWSTR)check.ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"");
     if (!binDir.empty()) {
         std::wstring full = binDir + L"\\MurocApi.dll";
         if (RecordedProbes::NormalizeFilePath(full) != RecordedProbes::NormalizeFilePath(searched)) {

@@ -72,6 +72,9 @@ int CSupportList::ApplySupportList()
         AfxMessageBox(msg, MB_OK | MB_ICONWARNING);
         return 0;
     }
+    // Whoever names the list (the report's options, a snapshot) refuses devices and oversized files
+    // beforehand; this bound keeps any other from growing memory without end.
+    file.SetReadLimit(kMaxListBytes);
     CString line;
     while (file.ReadString(line)) {
         if (line.IsEmpty() || line.GetAt(0) == L'#')

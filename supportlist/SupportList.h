@@ -4,6 +4,9 @@
 
 class CSupportList {
 public:
+    // No list comes near this size; a larger file (or a device that never ends) is not read past it.
+    static const ULONGLONG kMaxListBytes = 16 * 1024 * 1024;
+
     CSupportList(IProbes& probes, AdapterList& list) : m_probes(probes), m_list(list) {}
     // Empty: the list beside the program's own file. Set by the report tool's --list.
     void SetListPath(const CString& path) { m_strOverridePath = path; }

@@ -7,6 +7,8 @@
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
 #include "framework/AfxApp.h"
+#include "framework/AfxFile.h"
+#include "framework/AfxSystemLibrary.h"
 #include "res/resource.h"
 #include <io.h>
 #include <stdio.h>
@@ -74,6 +76,24 @@ std::wstring JsonString(const CString& s)
     return r + L"\"";
 }
 
+// Text from the machine or a file, made safe for a terminal: control characters (which could clear
+// the screen or retitle the window) are shown as escapes such as \x1b instead.
+std::wstring Printable(const CString& s)
+{
+    std::wstring r;
+    for (int i = 0; i < s.GetLength(); ++i) {
+        wchar_t c = s.GetAt(i);
+        if ((c < 0x20 && c != L'\t') || (c >= 0x7F && c <= 0x9F)) {
+            wchar_t buf[8];
+            swprintf(buf, 8, L"\\x%02x", (unsigned)c);
+            r += buf;
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+
 const wchar_t* KindName(short kind)
 {
     switch (kind) {
@@ -92,13 +112,18 @@ const wchar_t* ActionName(ResolutionAction action)
 
 int CheckList(const std::wstring& path)
 {
+    CString why = OrdinaryFileProblem(path.c_str(), CSupportList::kMaxListBytes);
+    if (!why.IsEmpty()) {
+        Write(stderr, L"--check-list: " + Printable(path.c_str()) + L" " + (LPCWSTR)why + L"\n");
+        return 2;
+    }
     std::vector<std::wstring> findings;
     if (!CheckListFile(path, findings)) {
         Write(stderr, L"Can't read " + path + L".\n");
         return 2;
     }
     std::wstring out;
-    for (const std::wstring& f : findings) out += f + L"\n";
+    for (const std::wstring& f : findings) out += Printable(f.c_str()) + L"\n";
     Write(stdout, out);
     return findings.empty() ? 0 : 1;
 }
@@ -114,6 +139,7 @@ CString Version(const CAdapterRecord* r)
 
 int wmain(int argc, wchar_t** argv)
 {
+    AfxRestrictLibrarySearch();
     std::wstring snapshot, listFile, capture, checkList;
     bool json = false;
     for (int i = 1; i < argc; ++i) {
@@ -160,6 +186,20 @@ int wmain(int argc, wchar_t** argv)
     else if (!snapshot.empty() && !recorded.listFile.empty())
         check.SupportList().SetListPath(recorded.listFile.c_str());
 
+    // The list must be an ordinary file of a sane size: a device name (CON) would wait for input, an
+    // endless device would grow without bound.
+    {
+        CString path = check.SupportList().GetListPath();
+        CString why = OrdinaryFileProblem(path, CSupportList::kMaxListBytes);
+        if (!why.IsEmpty()) {
+            std::wstring setting = !listFile.empty() ? L"--list"
+                                 : !snapshot.empty() && !recorded.listFile.empty() ? L"[Program] ListFile in " + snapshot
+                                                                                  : L"The list file";
+            Write(stderr, setting + L": " + Printable(path) + L" " + (LPCWSTR)why + L"\n");
+            return 2;
+        }
+    }
+
     if (!capture.empty()) {
         std::wstring error;
         if (!WriteSnapshotFile(capture, CaptureSnapshot(*probes, (LPCWSTR)check.SupportList().GetListPath()), error)) {
@@ -191,7 +231,7 @@ int wmain(int argc, wchar_t** argv)
     AfxSetMessageBoxHook(nullptr);
     CString listPath = check.SupportList().GetListPath();
     if (!listRead && !messageShown)
-        Write(stderr, L"Can't read " + std::wstring((LPCWSTR)listPath) + L" to its end.\n");
+        Write(stderr, L"Can't read " + Printable(listPath) + L" to its end.\n");
 
     int needAction = 0;
     for (INT_PTR i = 0; i < list.GetSize(); ++i)
@@ -231,24 +271,24 @@ int wmain(int argc, wchar_t** argv)
         out += std::wstring(shown ? L"\n  " : L"") + L"],\n  \"outcome\": \"" + outcome + L"\",\n  \"exitCode\": " +
                std::to_wstring(exitCode) + L"\n}\n";
     } else {
-        out = L"\n=== Netvetter report ===\nList file: " + std::wstring((LPCWSTR)listPath) + L"\n" +
-              L"Operating system: " + std::wstring((LPCWSTR)osName) + L"\n";
+        out = L"\n=== Netvetter report ===\nList file: " + Printable(listPath) + L"\n" +
+              L"Operating system: " + Printable(osName) + L"\n";
         int n = 0;
         for (INT_PTR i = 0; i < list.GetSize(); ++i) {
             const CAdapterRecord* r = GetAdapter(list, i);
             if (!r) continue;
             CString line;
             line.Format(L"Adapter %d: %s | %s | driver %s | %s | supported %s | OS compatible %s | kind %s | %s\n",
-                        ++n, (LPCWSTR)r->Description, (LPCWSTR)r->HardwareId, (LPCWSTR)Version(r),
-                        (LPCWSTR)r->DriverVersionText, r->Supported ? L"yes" : L"no",
+                        ++n, Printable(r->Description).c_str(), Printable(r->HardwareId).c_str(), (LPCWSTR)Version(r),
+                        Printable(r->DriverVersionText).c_str(), r->Supported ? L"yes" : L"no",
                         r->OsCompatible ? L"yes" : L"no", KindName(r->AdapterKind),
                         FullyCorrect(r) ? L"correct" : L"needs action");
             out += (LPCWSTR)line;
             ResultRow row = ResultRowOf(*r, installer);
             std::wstring cells;
-            for (int c = 0; c < 5; ++c) cells += std::wstring(c ? L" | " : L"") + (LPCWSTR)row.cells[c];
+            for (int c = 0; c < 5; ++c) cells += std::wstring(c ? L" | " : L"") + Printable(row.cells[c]);
             out += L"  Window row: " + cells + L"\n  Resolution: " + ActionName(row.action) +
-                   (row.target.IsEmpty() ? L"" : L" " + std::wstring((LPCWSTR)row.target)) + L"\n";
+                   (row.target.IsEmpty() ? L"" : L" " + Printable(row.target)) + L"\n";
         }
         CString shownSummary = summary;
         shownSummary.Replace(L"\n", L"\n  ");

@@ -180,14 +180,20 @@ public:
         return TRUE;
     }
 
-    // PROSet: a fake library whose version is apiVersion; loadable by bare name or from BinDir.
-    bool libByName = false, libInFolder = false, libHasEntry = true;
+    // PROSet: a fake library whose version is apiVersion; in the system folder (C:\WINDOWS\system32),
+    // on the bare-name search path, or in BinDir.
+    bool libInSystem = false, libByName = false, libInFolder = false, libHasEntry = true;
     static DWORD s_apiVersion;
     std::wstring cwd = L"C:\\START", loadedFrom;
     int setDllDirCalls = 0;
     static void WINAPI FakeGetApiVersion(DWORD* v) { *v = s_apiVersion; }
     HMODULE LoadLibraryW(LPCWSTR) override { return libByName ? (HMODULE)0x10 : NULL; }
-    HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD) override { loadedFrom = name; return libInFolder ? (HMODULE)0x20 : NULL; }
+    HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD) override
+    {
+        loadedFrom = name;
+        if (Norm(name) == Norm(L"C:\\WINDOWS\\system32\\MurocApi.dll")) return libInSystem ? (HMODULE)0x10 : NULL;
+        return libInFolder ? (HMODULE)0x20 : NULL;
+    }
     FARPROC GetProcAddress(HMODULE, LPCSTR) override { return libHasEntry ? (FARPROC)(void*)&FakeGetApiVersion : NULL; }
     BOOL FreeLibrary(HMODULE) override { return TRUE; }
     HMODULE GetModuleHandleW(LPCWSTR) override { return (HMODULE)0x30; }

@@ -64,7 +64,7 @@ TEST_F(CheckFixture, Intel3945ExceptionsAndProSet)
     AddDevice(L"Intel(R) PRO/Wireless 3945ABG", L"PCI\\VEN_8086&DEV_4222&SUBSYS_1", 10, 5, 1, 2, false);
     AddDevice(L"Intel(R) PRO/Wireless 3945ABG", L"PCI\\VEN_8086&DEV_4222&SUBSYS_2", 10, 4, 0, 0, false);
     AddDevice(L"intel(r) pro/wireless 3945ABG", L"PCI\\VEN_8086&DEV_4227", 10, 5, 0, 0, false);  // case matters
-    p.libByName = true;
+    p.libInSystem = true;
     FakeProbes::s_apiVersion = 0xA0005;
     Enumerate();
     ASSERT_EQ(2, list.GetSize());
@@ -360,40 +360,52 @@ TEST_F(CheckFixture, ValuesAreBoundedByTheirLength)
     EXPECT_NE(std::string::npos, out.find("Driver File=" + std::string(260, 'F') + "\n"));
 }
 
-// The bare-name load of the PROSet library runs with the current directory out of the search: taken
-// out through SetDllDirectoryW(""), and the program's own folder made current for the load (some
-// systems ignore the empty DLL directory). Where neither works, the bare name is not loaded at all.
+// The PROSet library's bare name is looked for in the system folder alone, by its full path there:
+// never through the bare-name search (the program's folder, the current directory, PATH), and the
+// current directory is not touched for it. Without a system folder only the utility's folder is tried.
 struct SearchProbes : FakeProbes {
-    bool setDllFails = false, chdirFails = false;
-    std::wstring cwdAtLoad;
+    bool noSystemFolder = false;
     int bareLoads = 0;
-    BOOL SetDllDirectoryW(LPCWSTR p) override { FakeProbes::SetDllDirectoryW(p); return !setDllFails; }
-    int _wchdir(const wchar_t* d) override { return chdirFails ? -1 : FakeProbes::_wchdir(d); }
+    std::vector<std::wstring> loads;
     HMODULE LoadLibraryW(LPCWSTR n) override
     {
         ++bareLoads;
-        cwdAtLoad = cwd;
         return FakeProbes::LoadLibraryW(n);
+    }
+    HMODULE LoadLibraryExW(LPCWSTR n, HANDLE f, DWORD flags) override
+    {
+        loads.push_back(n);
+        return FakeProbes::LoadLibraryExW(n, f, flags);
+    }
+    HRESULT SHGetFolderPathW(HWND o, int f, HANDLE t, DWORD fl, LPWSTR p) override
+    {
+        if (noSystemFolder) return E_FAIL;
+        return FakeProbes::SHGetFolderPathW(o, f, t, fl, p);
     }
 };
 
-TEST(ProSetSearchTest, CurrentDirectoryOutOfTheBareNameSearch)
+TEST(ProSetSearchTest, SystemFolderOnlyThenTheUtilityFolder)
 {
-    struct Case { bool setDllFails, chdirFails; int loads; const wchar_t* cwdAtLoad; };
-    const Case cases[] = {{false, false, 1, L"C:\\APP\\"}, {true, false, 1, L"C:\\APP\\"},
-                          {false, true, 1, L"C:\\START"}, {true, true, 0, L""}};
+    struct Case { bool inSystem, byName, noSystemFolder; int result; std::vector<std::wstring> loads; };
+    const std::wstring sys = L"C:\\WINDOWS\\system32\\MurocApi.dll", bin = L"C:\\PROSET\\MurocApi.dll";
+    const Case cases[] = {
+        {true, false, false, 0, {sys}},                  // found in the system folder: the utility's is not tried
+        {false, true, false, 1, {sys, bin}},             // on the bare-name search path only: not loaded
+        {true, true, true, 1, {bin}},                    // no system folder known: the utility's folder alone
+        {false, false, false, 1, {sys, bin}}};
     for (const Case& c : cases) {
         SearchProbes p;
         AdapterList list;
-        p.libByName = true;
-        p.setDllFails = c.setDllFails;
-        p.chdirFails = c.chdirFails;
+        p.libInSystem = c.inSystem;
+        p.libByName = c.byName;
+        p.noSystemFolder = c.noSystemFolder;
+        p.AddSz(L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"C:\\PROSET");
         FakeProbes::s_apiVersion = 0x1;
         int result = CAdapterCheck(p, list).CheckProSetVersion();
         FakeProbes::s_apiVersion = 0xA0005;
-        EXPECT_EQ(c.loads, p.bareLoads);
-        EXPECT_EQ(c.loads ? 0 : 1, result);
-        EXPECT_EQ(c.cwdAtLoad, p.cwdAtLoad);
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(0, p.bareLoads);
+        EXPECT_EQ(c.loads, p.loads);
         EXPECT_EQ(L"C:\\START", p.cwd);
         EXPECT_EQ(1, p.setDllDirCalls);
     }

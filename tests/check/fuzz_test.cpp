@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include "FakeProbes.h"
+#include "recorded/RecordedProbes.h"
+#include "recorded/Snapshot.h"
 #include "supportlist/SupportList.h"
 #include <random>
 #include <stdio.h>
@@ -147,4 +149,100 @@ TEST(FuzzTest, RandomListsAgainstTheirTransforms)
         EXPECT_TRUE(run(p, commented) == Marks{std::vector<int>(5, 0)}) << text;
     }
     DeleteFileW(path.c_str());
+}
+
+// Random snapshot files built from pieces of their own syntax and of hostile input (unclosed strings,
+// continuation lines, NULs and controls, deletions, deep and odd key paths) with random list files:
+// each either loads or is refused with the line that holds the fault, never crashes or hangs; what
+// loads runs through the check, and its capture replays to the same verdicts.
+TEST(FuzzTest, RandomSnapshotsThroughLoaderCheckAndCapture)
+{
+    std::mt19937 rng(9001);
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring listPath = std::wstring(tmp) + L"nv_fuzz_snapshot_list.txt";
+    const std::wstring cls = L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
+    // Sections of the format with lines that belong in them, and now and then a fragment of hostile
+    // input among them.
+    const std::wstring keyHeaders[] = {L"[" + cls + L"\\0000]\n", L"[" + cls + L"\\0001\\Ndi]\n",
+                                       L"[-" + cls + L"\\0000]\n", L"[\"" + cls + L"\\\\x\\u000a\\u0000\"]\n",
+                                       L"[\"" + cls + L"\\\\q\\\"\\u001b\"]\n", L"[" + cls + L"\\a]b]\n",
+                                       L"[HKLM\\SYSTEM\\CurrentControlSet\\Services\\svc]\n"};
+    const std::wstring valueLines[] = {
+        L"\"ComponentId\"=\"pci\\\\ven_0001&dev_0001\"\n", L"\"ComponentId\"=\"usb\\\\vid_0cf3&pid_9170\"\n",
+        L"\"ComponentId\"=\"\"\n", L"\"IfType\"=dword:00000047\n", L"\"RadioEnable\"=hex:01,\\\n  02\n",
+        L"\"X\"=hex(1):41,00\n", L"\"X\"=-\n", L"\"v\\u0000w\"=\"a\\u0000b\"\n", L"@=hex(7):41,00,00,00\n",
+        L"\"ImagePath\"=\"system32\\\\drivers\\\\a.sys\"\n", L"; comment\n", L"\n"};
+    const std::wstring deviceLines[] = {
+        L"Address=0\n", L"DeviceDesc=\"Intel(R) PRO/Wireless 3945ABG\"\n", L"DeviceDesc=\"e\\u001b[2J\"\n",
+        L"HardwareID=multi:\"PCI\\\\VEN_0001&DEV_0001&SUBSYS_1\"\n", L"HardwareID=multi:\"USB\\\\VID_0CF3&PID_9170\"\n",
+        L"Service=\"svc\"\n", L"Service=hex(1):73,00,76,00,63,00\n", L"InstanceId=\"X\"\n", L"Problem=1\n"};
+    const std::wstring otherSections[] = {
+        L"[File]\nPath=\"C:\\\\WINDOWS\\\\system32\\\\drivers\\\\a.sys\"\nFileVersion=103.1.0.113\n",
+        L"[Library]\nPath=\"MurocApi.dll\"\nGetAPIVersion=0xA0005\n", L"[System]\nVersion=6.1\n",
+        L"[System]\nIsWow64Process=yes\nNativeArchitecture=9\n", L"Windows Registry Editor Version 5.00\n"};
+    const std::wstring junk[] = {L"[", L"]", L"\"", L"\\", L"=", L",", L"@", L"hex(7):", L"dword:", L"\\u00",
+                                 std::wstring(1, L'\0'), L"\x1b", L"\xD800", L"DeviceDesc=\"d\\\n",
+                                 L"[Program]\nListFile=\"CON\"\n", L"[HKLM\\A\\" + std::wstring(1, L'\0') + L"]\n"};
+#define NV_PICK(a) a[rng() % (sizeof(a) / sizeof(a[0]))]
+    const std::string listPieces[] = {"_W7_,", "_W7_X64,", "PCI\\VEN_0001&DEV_0001", "USB\\VID_0CF3&PID_9170", ",",
+                                      "\n", "#", "intel(r) pro/wireless 3945", "\r\n", std::string(1, '\0'), "\xff"};
+    int loaded = 0, refused = 0;
+    for (int iter = 0; iter < 400; ++iter) {
+        std::wstring text;
+        for (int sections = rng() % 10; sections > 0; --sections) {
+            int kind = rng() % 4;
+            text += kind == 0 ? NV_PICK(keyHeaders) : kind == 1 ? std::wstring(L"[Device]\n") : NV_PICK(otherSections);
+            for (int n = kind < 2 ? rng() % 6 : 0; n > 0; --n)
+                text += rng() % 30 == 0 ? NV_PICK(junk) : kind == 0 ? NV_PICK(valueLines) : NV_PICK(deviceLines);
+        }
+        if (rng() % 8 == 0) {  // now and then a deep key
+            std::wstring deep = L"[" + cls;
+            for (int d = 600 + rng() % 200; d > 0; --d) deep += L"\\k";
+            text += deep + L"]\n\"ComponentId\"=\"\"\n";
+        }
+        std::string list;
+        for (int n = rng() % 20; n > 0; --n) list += NV_PICK(listPieces);
+        FILE* f = _wfopen(listPath.c_str(), L"wb");
+        fwrite(list.data(), 1, list.size(), f);
+        fclose(f);
+
+        RecordedProbes p;
+        std::wstring error;
+        if (!LoadSnapshotText(text, p, error)) {
+            ++refused;
+            EXPECT_EQ(0u, error.find(L"line ")) << std::string(error.begin(), error.end());
+            continue;
+        }
+        ++loaded;
+        auto run = [&](RecordedProbes& probes) {
+            AdapterList records;
+            CNetvetterCheck check(probes, records);
+            check.SupportList().SetListPath(listPath.c_str());
+            EXPECT_EQ(1, check.RunCheck());
+            std::wstring v;
+            for (INT_PTR i = 0; i < records.GetSize(); ++i) {
+                CAdapterRecord* r = GetAdapter(records, i);
+                EXPECT_TRUE(r->OsCompatible == 0 || r->Supported == 1);
+                v += std::wstring((LPCWSTR)r->HardwareId) + (LPCWSTR)r->DriverVersionText +
+                     (wchar_t)(L'0' + r->Supported + 2 * r->OsCompatible + 4 * r->DriverVersionOk + 8 * r->AdapterKind);
+            }
+            DeleteAdapterRecords(records);
+            EXPECT_EQ(0, probes.OpenKeyCount());
+            return v;
+        };
+        testing::internal::CaptureStdout();
+        std::wstring first = run(p);
+        RecordedProbes q;
+        bool again = LoadSnapshotText(CaptureSnapshot(p, listPath), q, error);
+        std::wstring second = again ? run(q) : L"";
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(again) << std::string(error.begin(), error.end());
+        EXPECT_EQ(first, second);
+    }
+#undef NV_PICK
+    // The pieces reach both outcomes often enough to mean something.
+    EXPECT_GT(loaded, 40);
+    EXPECT_GT(refused, 40);
+    DeleteFileW(listPath.c_str());
 }

@@ -615,28 +615,40 @@ TEST_F(ProSet, FoundThroughBinDirAndDirectoryRestored)
     EXPECT_EQ(startDir, Cwd());
 }
 
-// Running as administrator, a MurocApi.dll planted in the current directory must not be loaded by
-// the bare-name search; the rest of the search (here PATH) still finds the library.
-TEST_F(ProSet, CurrentDirectoryIsNotSearched)
+// Running as administrator, a MurocApi.dll planted in the current directory, beside the program or
+// anywhere along PATH must not be loaded: the bare name is looked for in the system folder alone.
+TEST_F(ProSet, OnlyTheSystemFolderIsSearched)
 {
     ASSERT_TRUE(CopyFileW(TestPe(L"proset\\MurocApi.dll").c_str(), (scratch + L"\\MurocApi.dll").c_str(), FALSE));
+    const std::wstring besideProgram = ExeDir() + L"\\MurocApi.dll";
+    ASSERT_TRUE(CopyFileW(TestPe(L"proset\\MurocApi.dll").c_str(), besideProgram.c_str(), FALSE));
     ASSERT_EQ(0, _wchdir(scratch.c_str()));
     // The premise: the default search does take the current directory.
     ::SetDllDirectoryW(NULL);
     HMODULE planted = ::LoadLibraryW(L"MurocApi.dll");
     ASSERT_TRUE(planted != NULL);
     ::FreeLibrary(planted);
-    EXPECT_TRUE(SameFile(scratch + L"\\MurocApi.dll", Env(L"NV_TEST_MUROC_LOADED")));
-
-    EXPECT_EQ(1, Check(L"1"));
-    EXPECT_EQ(L"", Env(L"NV_TEST_MUROC_LOADED"));
-    EXPECT_TRUE(SameFile(scratch, Cwd()));
+    EXPECT_FALSE(Env(L"NV_TEST_MUROC_LOADED").empty());
 
     const std::wstring path = Env(L"PATH");
     SetEnvironmentVariableW(L"PATH", (TestPe(L"proset") + L";" + path).c_str());
-    EXPECT_EQ(0, Check(L"1"));
+    EXPECT_EQ(1, Check(L"1"));
     SetEnvironmentVariableW(L"PATH", path.c_str());
-    EXPECT_TRUE(SameFile(TestPe(L"proset\\MurocApi.dll"), Env(L"NV_TEST_MUROC_LOADED")));
+    EXPECT_EQ(L"", Env(L"NV_TEST_MUROC_LOADED"));
+    EXPECT_TRUE(SameFile(scratch, Cwd()));
+    DeleteFileW(besideProgram.c_str());
+
+    // The same library in the system folder is found there.
+    wchar_t system[MAX_PATH];
+    UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    const std::wstring inSystem = std::wstring(system) + L"\\MurocApi.dll";
+    if (!CopyFileW(TestPe(L"proset\\MurocApi.dll").c_str(), inSystem.c_str(), FALSE))
+        GTEST_SKIP() << "the system folder cannot be written here";
+    EXPECT_EQ(0, Check(L"1"));
+    EXPECT_TRUE(SameFile(inSystem, Env(L"NV_TEST_MUROC_LOADED"))) << Env(L"NV_TEST_MUROC_LOADED").c_str();
+    EXPECT_EQ(1, Check(L"A0005"));
+    DeleteFileW(inSystem.c_str());
 }
 
 }  // namespace

@@ -621,3 +621,82 @@ TEST(ReportTool, EverySampleCarriesWhatTheWindowShows)
         }
     }
 }
+
+// Lists that are no ordinary files are refused at once with exit code 2 and a message naming the
+// setting, instead of waiting for console input or reading a device without end; descriptions reach
+// the terminal with their control characters made visible.
+TEST(ReportTool, ListsThatAreNoFilesAndTerminalEscapes)
+{
+    std::wstring stick = OneStick(L"Stick\\u001b]0;owned\\u0007 \\u009b2J", "_W7_,USB\\VID_1234&PID_0001,stick\n");
+    ReportRun shown = RunReport(stick);
+    EXPECT_EQ(0u, shown.exitCode) << shown.err;
+    EXPECT_TRUE(Has(shown.out, "Adapter 1: Stick\\x1b]0;owned\\x07 \\x9b2J | USB\\VID_1234&PID_0001")) << shown.out;
+    EXPECT_FALSE(Has(shown.out, "\x1b")) << shown.out;
+    ReportRun json = RunReport(L"--json " + stick);
+    EXPECT_TRUE(Has(json.out, "\"description\": \"Stick\\u001b]0;owned\\u0007 \\u009b2J\"")) << json.out;
+
+    std::wstring folder = TempPath(L"nv_list_folder");
+    CreateDirectoryW(folder.c_str(), NULL);
+    std::wstring big = TempPath(L"nv_big_list.txt");
+    WriteBytes(big, std::string(16 * 1024 * 1024 + 1, '#'));
+    struct Case { std::wstring args; const char* message; };
+    const Case cases[] = {
+        {L"--list CON", "--list: CON names a device, not a file"},
+        {L"--list c:\\lists\\aux.txt", "--list: c:\\lists\\aux.txt names a device, not a file"},
+        {L"--list \\\\.\\pipe\\nv_list", "--list: \\\\.\\pipe\\nv_list is a device path, not a file"},
+        {L"--list \"" + folder + L"\"", "is a folder, not a file"},
+        {L"--list \"" + big + L"\"", "is larger than 16 MB"},
+        {L"--snapshot CON", "CON: the snapshot file names a device, not a file"},
+    };
+    for (const Case& c : cases) {
+        ReportRun r = RunReport(stick + L" " + c.args);
+        EXPECT_EQ(2u, r.exitCode) << Utf8(c.args);
+        EXPECT_TRUE(Has(r.err, c.message)) << r.err;
+        EXPECT_FALSE(Has(r.out, "=== Netvetter report ===")) << r.out;
+    }
+    std::wstring snap = TempPath(L"nv_device_list.snapshot");
+    WriteBytes(snap, "[Program]\nListFile=\"NUL\"\n");
+    ReportRun named = RunReport(L"--snapshot \"" + snap + L"\"");
+    EXPECT_EQ(2u, named.exitCode);
+    EXPECT_TRUE(Has(named.err, "nv_device_list.snapshot, line 2: ListFile names a device, not a file")) << named.err;
+    // Under Wine a Unix device that never ends: refused, or read no further than the limit.
+    if (GetFileAttributesW(L"Z:\\dev\\zero") != INVALID_FILE_ATTRIBUTES) {
+        ReportRun zero = RunReport(stick + L" --list Z:\\dev\\zero");
+        EXPECT_EQ(2u, zero.exitCode) << zero.err;
+    }
+    RemoveDirectoryW(folder.c_str());
+    DeleteFileW(big.c_str());
+    DeleteFileW(snap.c_str());
+}
+
+// --capture looks for the PROSet library where the check does (the system folder, then the utility's
+// folder): one in the current directory or along PATH is neither loaded nor recorded.
+TEST(ReportTool, CaptureLoadsNoLibraryFromTheCurrentDirectory)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(NULL, self, MAX_PATH);
+    std::wstring exeDir = self;
+    exeDir = exeDir.substr(0, exeDir.rfind(L'\\'));
+    std::wstring muroc = exeDir + L"\\nvtest\\proset\\MurocApi.dll";
+    std::wstring scratch = TempPath(L"nv_capture_cwd");
+    CreateDirectoryW(scratch.c_str(), NULL);
+    ASSERT_TRUE(CopyFileW(muroc.c_str(), (scratch + L"\\MurocApi.dll").c_str(), FALSE));
+    wchar_t startDir[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, startDir);
+    wchar_t path[8192];
+    DWORD n = GetEnvironmentVariableW(L"PATH", path, 8192);
+    std::wstring oldPath = n && n < 8192 ? path : L"";
+    SetEnvironmentVariableW(L"PATH", (exeDir + L"\\nvtest\\proset;" + oldPath).c_str());
+    SetCurrentDirectoryW(scratch.c_str());
+    std::wstring cap = TempPath(L"nv_capture_cwd.snapshot");
+    ReportRun r = RunReport(L"--capture \"" + cap + L"\"");
+    SetCurrentDirectoryW(startDir);
+    SetEnvironmentVariableW(L"PATH", oldPath.c_str());
+    EXPECT_NE(2u, r.exitCode) << r.err;
+    std::string text = ReadFileBytes(cap);
+    EXPECT_TRUE(Has(text, "[Program]")) << text;
+    EXPECT_FALSE(Has(text, "[Library]")) << text;
+    DeleteFileW((scratch + L"\\MurocApi.dll").c_str());
+    RemoveDirectoryW(scratch.c_str());
+    DeleteFileW(cap.c_str());
+}
