@@ -78,12 +78,11 @@ std::wstring JsonString(const CString& s)
 
 // Text from the machine or a file, made safe for a terminal: control characters (which could clear
 // the screen or retitle the window) are shown as escapes such as \x1b instead.
-std::wstring Printable(const CString& s)
+std::wstring Printable(const std::wstring& s, bool keepLineFeeds = false)
 {
     std::wstring r;
-    for (int i = 0; i < s.GetLength(); ++i) {
-        wchar_t c = s.GetAt(i);
-        if ((c < 0x20 && c != L'\t') || (c >= 0x7F && c <= 0x9F)) {
+    for (wchar_t c : s) {
+        if (((c < 0x20 && c != L'\t') || (c >= 0x7F && c <= 0x9F)) && !(keepLineFeeds && c == L'\n')) {
             wchar_t buf[8];
             swprintf(buf, 8, L"\\x%02x", (unsigned)c);
             r += buf;
@@ -114,16 +113,16 @@ int CheckList(const std::wstring& path)
 {
     CString why = OrdinaryFileProblem(path.c_str(), CSupportList::kMaxListBytes);
     if (!why.IsEmpty()) {
-        Write(stderr, L"--check-list: " + Printable(path.c_str()) + L" " + (LPCWSTR)why + L"\n");
+        Write(stderr, L"--check-list: " + Printable(path) + L" " + (LPCWSTR)why + L"\n");
         return 2;
     }
     std::vector<std::wstring> findings;
     if (!CheckListFile(path, findings)) {
-        Write(stderr, L"Can't read " + path + L".\n");
+        Write(stderr, L"Can't read " + Printable(path) + L".\n");
         return 2;
     }
     std::wstring out;
-    for (const std::wstring& f : findings) out += Printable(f.c_str()) + L"\n";
+    for (const std::wstring& f : findings) out += Printable(f) + L"\n";
     Write(stdout, out);
     return findings.empty() ? 0 : 1;
 }
@@ -173,7 +172,7 @@ int wmain(int argc, wchar_t** argv)
     if (!snapshot.empty()) {
         std::wstring error;
         if (!LoadSnapshotFile(snapshot, recorded, error)) {
-            Write(stderr, error + L"\n");
+            Write(stderr, Printable(error) + L"\n");
             return 2;
         }
         probes = &recorded;
@@ -195,7 +194,7 @@ int wmain(int argc, wchar_t** argv)
             std::wstring setting = !listFile.empty() ? L"--list"
                                  : !snapshot.empty() && !recorded.listFile.empty() ? L"[Program] ListFile in " + snapshot
                                                                                   : L"The list file";
-            Write(stderr, setting + L": " + Printable(path) + L" " + (LPCWSTR)why + L"\n");
+            Write(stderr, setting + L": " + Printable((LPCWSTR)path) + L" " + (LPCWSTR)why + L"\n");
             return 2;
         }
     }
@@ -203,7 +202,7 @@ int wmain(int argc, wchar_t** argv)
     if (!capture.empty()) {
         std::wstring error;
         if (!WriteSnapshotFile(capture, CaptureSnapshot(*probes, (LPCWSTR)check.SupportList().GetListPath()), error)) {
-            Write(stderr, error + L"\n");
+            Write(stderr, Printable(error) + L"\n");
             return 2;
         }
     }
@@ -211,7 +210,7 @@ int wmain(int argc, wchar_t** argv)
     // The missing-list message goes to stderr: a console tool shows no message box.
     bool messageShown = false;
     AfxSetMessageBoxHook([&](LPCWSTR text, UINT) {
-        Write(stderr, std::wstring(text) + L"\n");
+        Write(stderr, Printable(text, true) + L"\n");
         messageShown = true;
         return IDOK;
     });
@@ -231,7 +230,7 @@ int wmain(int argc, wchar_t** argv)
     AfxSetMessageBoxHook(nullptr);
     CString listPath = check.SupportList().GetListPath();
     if (!listRead && !messageShown)
-        Write(stderr, L"Can't read " + Printable(listPath) + L" to its end.\n");
+        Write(stderr, L"Can't read " + Printable((LPCWSTR)listPath) + L" to its end.\n");
 
     int needAction = 0;
     for (INT_PTR i = 0; i < list.GetSize(); ++i)
@@ -271,24 +270,24 @@ int wmain(int argc, wchar_t** argv)
         out += std::wstring(shown ? L"\n  " : L"") + L"],\n  \"outcome\": \"" + outcome + L"\",\n  \"exitCode\": " +
                std::to_wstring(exitCode) + L"\n}\n";
     } else {
-        out = L"\n=== Netvetter report ===\nList file: " + Printable(listPath) + L"\n" +
-              L"Operating system: " + Printable(osName) + L"\n";
+        out = L"\n=== Netvetter report ===\nList file: " + Printable((LPCWSTR)listPath) + L"\n" +
+              L"Operating system: " + Printable((LPCWSTR)osName) + L"\n";
         int n = 0;
         for (INT_PTR i = 0; i < list.GetSize(); ++i) {
             const CAdapterRecord* r = GetAdapter(list, i);
             if (!r) continue;
             CString line;
             line.Format(L"Adapter %d: %s | %s | driver %s | %s | supported %s | OS compatible %s | kind %s | %s\n",
-                        ++n, Printable(r->Description).c_str(), Printable(r->HardwareId).c_str(), (LPCWSTR)Version(r),
-                        Printable(r->DriverVersionText).c_str(), r->Supported ? L"yes" : L"no",
+                        ++n, Printable((LPCWSTR)r->Description).c_str(), Printable((LPCWSTR)r->HardwareId).c_str(), (LPCWSTR)Version(r),
+                        Printable((LPCWSTR)r->DriverVersionText).c_str(), r->Supported ? L"yes" : L"no",
                         r->OsCompatible ? L"yes" : L"no", KindName(r->AdapterKind),
                         FullyCorrect(r) ? L"correct" : L"needs action");
             out += (LPCWSTR)line;
             ResultRow row = ResultRowOf(*r, installer);
             std::wstring cells;
-            for (int c = 0; c < 5; ++c) cells += std::wstring(c ? L" | " : L"") + Printable(row.cells[c]);
+            for (int c = 0; c < 5; ++c) cells += std::wstring(c ? L" | " : L"") + Printable((LPCWSTR)row.cells[c]);
             out += L"  Window row: " + cells + L"\n  Resolution: " + ActionName(row.action) +
-                   (row.target.IsEmpty() ? L"" : L" " + Printable(row.target)) + L"\n";
+                   (row.target.IsEmpty() ? L"" : L" " + Printable((LPCWSTR)row.target)) + L"\n";
         }
         CString shownSummary = summary;
         shownSummary.Replace(L"\n", L"\n  ");

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "CheckVerdicts.h"
 #include "FakeProbes.h"
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
@@ -215,27 +216,12 @@ TEST(FuzzTest, RandomSnapshotsThroughLoaderCheckAndCapture)
             continue;
         }
         ++loaded;
-        auto run = [&](RecordedProbes& probes) {
-            AdapterList records;
-            CNetvetterCheck check(probes, records);
-            check.SupportList().SetListPath(listPath.c_str());
-            EXPECT_EQ(1, check.RunCheck());
-            std::wstring v;
-            for (INT_PTR i = 0; i < records.GetSize(); ++i) {
-                CAdapterRecord* r = GetAdapter(records, i);
-                EXPECT_TRUE(r->OsCompatible == 0 || r->Supported == 1);
-                v += std::wstring((LPCWSTR)r->HardwareId) + (LPCWSTR)r->DriverVersionText +
-                     (wchar_t)(L'0' + r->Supported + 2 * r->OsCompatible + 4 * r->DriverVersionOk + 8 * r->AdapterKind);
-            }
-            DeleteAdapterRecords(records);
-            EXPECT_EQ(0, probes.OpenKeyCount());
-            return v;
-        };
         testing::internal::CaptureStdout();
-        std::wstring first = run(p);
+        std::wstring first = CheckVerdicts(p, listPath);
+        EXPECT_EQ(0, p.OpenKeyCount());
         RecordedProbes q;
         bool again = LoadSnapshotText(CaptureSnapshot(p, listPath), q, error);
-        std::wstring second = again ? run(q) : L"";
+        std::wstring second = again ? CheckVerdicts(q, listPath) : L"";
         testing::internal::GetCapturedStdout();
         EXPECT_TRUE(again) << std::string(error.begin(), error.end());
         EXPECT_EQ(first, second);

@@ -3,6 +3,7 @@
 // in their size (the timings themselves are in check_bench; here the executable's time limit is the
 // only bound).
 #include <gtest/gtest.h>
+#include "CheckVerdicts.h"
 #include "FakeProbes.h"
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
@@ -355,30 +356,13 @@ TEST(SnapshotRoundTrip, GeneratedSystemsCaptureAndReplayAlike)
         }
         p.devices[0].properties[SPDRP_DEVICEDESC] = RecordedValue::String(L"", L"Intel(R) PRO/Wireless 3945ABG");
 
-        auto verdicts = [&](RecordedProbes& probes) {
-            AdapterList list;
-            CNetvetterCheck check(probes, list);
-            check.SupportList().SetListPath(listPath.c_str());
-            EXPECT_EQ(1, check.RunCheck());
-            std::wstring all;
-            for (INT_PTR i = 0; i < list.GetSize(); ++i) {
-                const CAdapterRecord* r = GetAdapter(list, i);
-                wchar_t line[64];
-                swprintf(line, 64, L"|%u.%u.%u.%u|%d%d%d%d|", r->DriverVersion[0], r->DriverVersion[1], r->DriverVersion[2],
-                         r->DriverVersion[3], r->Supported, r->OsCompatible, r->DriverVersionOk, r->AdapterKind);
-                all += std::wstring((LPCWSTR)r->Description) + L"|" + (LPCWSTR)r->HardwareId + line +
-                       (LPCWSTR)r->DriverVersionText + L"\n";
-            }
-            DeleteAdapterRecords(list);
-            return all;
-        };
         testing::internal::CaptureStdout();
-        std::wstring live = verdicts(p);
+        std::wstring live = CheckVerdicts(p, listPath);
         std::wstring captured = CaptureSnapshot(p, listPath);
         RecordedProbes q;
         std::wstring error;
         bool loaded = WriteSnapshotFile(snapPath, captured, error) && LoadSnapshotFile(snapPath, q, error);
-        std::wstring replayed = loaded ? verdicts(q) : L"";
+        std::wstring replayed = loaded ? CheckVerdicts(q, listPath) : L"";
         testing::internal::GetCapturedStdout();
         ASSERT_TRUE(loaded) << std::string(error.begin(), error.end());
         EXPECT_FALSE(live.empty());
