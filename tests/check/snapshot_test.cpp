@@ -654,6 +654,9 @@ TEST(ReportTool, ListsThatAreNoFilesAndTerminalEscapes)
         EXPECT_TRUE(Has(r.err, c.message)) << r.err;
         EXPECT_FALSE(Has(r.out, "=== Netvetter report ===")) << r.out;
     }
+    ReportRun checked = RunReport(L"--check-list CON");
+    EXPECT_EQ(2u, checked.exitCode);
+    EXPECT_TRUE(Has(checked.err, "--check-list: CON names a device, not a file")) << checked.err;
     std::wstring snap = TempPath(L"nv_device_list.snapshot");
     WriteBytes(snap, "[Program]\nListFile=\"NUL\"\n");
     ReportRun named = RunReport(L"--snapshot \"" + snap + L"\"");
