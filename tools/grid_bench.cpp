@@ -117,14 +117,6 @@ const wchar_t kCellText[] = L"Some text of a cell";   // 19 characters
 const int kSideWidth = 500, kSideHeight = 420;
 const int kScrollLines = 1000;
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 // 100000 -> "100,000"
 CString Thousands(long long n)
@@ -154,7 +146,22 @@ void ShowHost(HWND host, BOOL bShow)
 {
     ::ShowWindow(host, bShow ? SW_SHOWNOACTIVATE : SW_HIDE);
     ::UpdateWindow(host);
-    Pump();
+    BenchPump();
+}
+
+// Seconds for nLines lines down, each painted at once, with the window shown.
+double TimeScroll(HWND host, HWND control, int nLines)
+{
+    ShowHost(host, TRUE);
+    double a = BenchSeconds();
+    for (int i = 0; i < nLines; ++i) {
+        ::SendMessageW(control, WM_VSCROLL, SB_LINEDOWN, 0);
+        ::UpdateWindow(control);
+    }
+    BenchPump();
+    double seconds = BenchSeconds() - a;
+    ShowHost(host, FALSE);
+    return seconds;
 }
 
 struct SideTimes {
@@ -179,13 +186,13 @@ public:
             m_grid.SetColumnWidth(c, (kSideWidth - 30) / kSideCols);
         }
         ::UpdateWindow(m_host);
-        Pump();
+        BenchPump();
     }
     ~GridSide()
     {
         m_grid.DestroyWindow();
         ::DestroyWindow(m_host);
-        Pump();
+        BenchPump();
     }
     double Append(int nRows)
     {
@@ -195,29 +202,16 @@ public:
             for (int c = 1; c < kSideCols; ++c) m_grid.SetItemText(row, c, kCellText);
         }
         ::UpdateWindow(m_grid.GetSafeHwnd());
-        Pump();
+        BenchPump();
         return BenchSeconds() - a;
     }
-    double Scroll(int nLines)
-    {
-        HWND h = m_grid.GetSafeHwnd();
-        ShowHost(m_host, TRUE);
-        double a = BenchSeconds();
-        for (int i = 0; i < nLines; ++i) {
-            ::SendMessageW(h, WM_VSCROLL, SB_LINEDOWN, 0);
-            ::UpdateWindow(h);
-        }
-        Pump();
-        double seconds = BenchSeconds() - a;
-        ShowHost(m_host, FALSE);
-        return seconds;
-    }
+    double Scroll(int nLines) { return TimeScroll(m_host, m_grid.GetSafeHwnd(), nLines); }
     double DeleteFromTop()
     {
         double a = BenchSeconds();
         while (m_grid.GetRowCount() > 1) m_grid.DeleteRow(1);
         ::UpdateWindow(m_grid.GetSafeHwnd());
-        Pump();
+        BenchPump();
         return BenchSeconds() - a;
     }
 private:
@@ -242,12 +236,12 @@ public:
             ::SendMessageW(m_list, LVM_INSERTCOLUMNW, c, (LPARAM)&col);
         }
         ::UpdateWindow(m_host);
-        Pump();
+        BenchPump();
     }
     ~ListSide()
     {
         ::DestroyWindow(m_host);
-        Pump();
+        BenchPump();
     }
     double Append(int nRows)
     {
@@ -265,28 +259,16 @@ public:
             ++m_count;
         }
         ::UpdateWindow(m_list);
-        Pump();
+        BenchPump();
         return BenchSeconds() - a;
     }
-    double Scroll(int nLines)
-    {
-        ShowHost(m_host, TRUE);
-        double a = BenchSeconds();
-        for (int i = 0; i < nLines; ++i) {
-            ::SendMessageW(m_list, WM_VSCROLL, SB_LINEDOWN, 0);
-            ::UpdateWindow(m_list);
-        }
-        Pump();
-        double seconds = BenchSeconds() - a;
-        ShowHost(m_host, FALSE);
-        return seconds;
-    }
+    double Scroll(int nLines) { return TimeScroll(m_host, m_list, nLines); }
     double DeleteFromTop()
     {
         double a = BenchSeconds();
         while (::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0) > 0) ::SendMessageW(m_list, LVM_DELETEITEM, 0, 0);
         ::UpdateWindow(m_list);
-        Pump();
+        BenchPump();
         m_count = 0;
         return BenchSeconds() - a;
     }

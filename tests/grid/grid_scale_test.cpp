@@ -309,6 +309,15 @@ TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIs
     EXPECT_EQ(s.Bar(SB_VERT).nPos, firstHeight);
     EXPECT_EQ(s.Bar(SB_HORZ).nPos, firstWidth);
 
+    // What the screen shows now against what a full repaint paints.
+    auto differenceFromFullRepaint = [&s]() {
+        PumpMessages();
+        Capture shown = CaptureWindow(s.hWnd);
+        s.RepaintAll();
+        PumpMessages();
+        return Difference(shown, CaptureWindow(s.hWnd));
+    };
+
     // Each step leaves on screen what a full repaint paints, at the scroll positions it always had.
     struct Step {
         const char* name;
@@ -334,12 +343,8 @@ TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIs
         SCOPED_TRACE(step.name);
         for (int i = 0; i < step.times; ++i) ::SendMessageW(s.hWnd, step.message, step.code, 0);
         PumpMessages();
-        Capture scrolled = CaptureWindow(s.hWnd);
         int pos = s.Bar(SB_VERT).nPos, hpos = s.Bar(SB_HORZ).nPos;
-        s.RepaintAll();
-        PumpMessages();
-        Capture full = CaptureWindow(s.hWnd);
-        EXPECT_EQ(Difference(scrolled, full), "");
+        EXPECT_EQ(differenceFromFullRepaint(), "");
         EXPECT_EQ(s.Bar(SB_VERT).nPos, pos);
         EXPECT_EQ(s.Bar(SB_HORZ).nPos, hpos);
     }
@@ -354,19 +359,11 @@ TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIs
     ::InvalidateRect(s.hWnd, &cell, FALSE);
     ::SendMessageW(s.hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
     ::SendMessageW(s.hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
-    PumpMessages();
-    Capture moved = CaptureWindow(s.hWnd);
-    s.RepaintAll();
-    PumpMessages();
-    EXPECT_EQ(Difference(moved, CaptureWindow(s.hWnd)), "");
+    EXPECT_EQ(differenceFromFullRepaint(), "");
 
     s.grid.SetItemText(6, 2, L"changed");
     ::SendMessageW(s.hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
-    PumpMessages();
-    Capture changed = CaptureWindow(s.hWnd);
-    s.RepaintAll();
-    PumpMessages();
-    EXPECT_EQ(Difference(changed, CaptureWindow(s.hWnd)), "");
+    EXPECT_EQ(differenceFromFullRepaint(), "");
 }
 
 TEST(GridScrollPictureTest, AGridGrownAndCutRowByRowEndsAsOneBuiltAtOnce)
