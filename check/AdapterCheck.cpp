@@ -83,13 +83,19 @@ void CAdapterCheck::EnumerateAdapters()
         prop[size & ~1u] = 0; prop[(size & ~1u) + 1] = 0;
         prop[propSize] = 0; prop[propSize + 1] = 0;
         CString hardwareId((LPCWSTR)&prop[0]);  // first string of the list
+        std::vector<CString> furtherIds;
+        for (const WCHAR *at = (LPCWSTR)&prop[0] + hardwareId.GetLength() + 1, *end = (LPCWSTR)&prop[size & ~1u];
+             at < end && *at; at += wcslen(at) + 1) {
+            furtherIds.push_back(CString(at));
+            furtherIds.back().MakeUpper();
+        }
         ULONG status = 0, problem = 0;
         if (m_probes.CM_Get_DevNode_Status(&status, &problem, dev.DevInst, 0) != CR_SUCCESS || problem != 0)
             continue;
         hardwareId.MakeUpper();
 
         BOOL isIntel = description.Find(kIntelName) >= 0;
-        if (!isIntel && !IsWirelessAdapter(hardwareId))
+        if (!isIntel && !IsWirelessAdapter(hardwareId, furtherIds))
             continue;
         if (hardwareId.Find(L"PCI\\") < 0 && hardwareId.Find(L"USB\\") < 0)
             continue;
@@ -141,7 +147,14 @@ void CAdapterCheck::EnumerateAdapters()
     m_probes.SetupDiDestroyDeviceInfoList(set);
 }
 
-int CAdapterCheck::IsWirelessAdapter(const CString& hardwareId)
+// A ComponentId names a device when either is a prefix of the other.
+static bool ComponentIdNames(const CString& componentId, const CString& hardwareId)
+{
+    int n = componentId.GetLength() < hardwareId.GetLength() ? componentId.GetLength() : hardwareId.GetLength();
+    return wcsncmp(componentId, hardwareId, n) == 0;
+}
+
+int CAdapterCheck::IsWirelessAdapter(const CString& hardwareId, const std::vector<CString>& furtherIds)
 {
     CCheckTrace::Scope trace;
     CString path;
@@ -158,24 +171,25 @@ int CAdapterCheck::IsWirelessAdapter(const CString& hardwareId)
                 m_probes.RegCloseKey(key);
             }
         }
-        ScanRead(*m_classTree, hardwareId, wireless, found, 0);
+        ScanRead(*m_classTree, hardwareId, wireless, found, 0, furtherIds);
         return wireless;
     }
     HKEY key = NULL;
     if (m_probes.RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0x20019, &key) != ERROR_SUCCESS)
         return 0;
-    ScanClassKey(key, path, hardwareId, wireless, found);
+    ScanClassKey(key, path, hardwareId, wireless, found, furtherIds);
     m_probes.RegCloseKey(key);
     return wireless;
 }
 
-void CAdapterCheck::ScanClassKey(HKEY key, const CString& path, const CString& hardwareId, int& wireless, int& found)
+void CAdapterCheck::ScanClassKey(HKEY key, const CString& path, const CString& hardwareId, int& wireless, int& found,
+                                 const std::vector<CString>& furtherIds)
 {
     CCheckTrace::Scope trace;
     std::unique_ptr<ClassKey> read(new ClassKey);
     read->path = path;
     ReadClassKey(key, *read);
-    ScanRead(*read, hardwareId, wireless, found, 0);
+    ScanRead(*read, hardwareId, wireless, found, 0, furtherIds);
 }
 
 bool CAdapterCheck::IsUsableKeyName(const std::wstring& name)
@@ -237,7 +251,8 @@ void CAdapterCheck::ReadClassKey(HKEY key, ClassKey& into)
     }
 }
 
-void CAdapterCheck::ScanRead(ClassKey& key, const CString& hardwareId, int& wireless, int& found, int depth)
+void CAdapterCheck::ScanRead(ClassKey& key, const CString& hardwareId, int& wireless, int& found, int depth,
+                             const std::vector<CString>& furtherIds)
 {
     if (found)
         return;
@@ -261,12 +276,12 @@ void CAdapterCheck::ScanRead(ClassKey& key, const CString& hardwareId, int& wire
         CCheckTrace::Text(key.valuesTrace);
     }
     if (key.valueCount) {
-        int idLength = hardwareId.GetLength();
         for (const CString& text : key.componentIds) {
-            // Either one starts with the other.
-            int n = text.GetLength() < idLength ? text.GetLength() : idLength;
-            if (wcsncmp(text, hardwareId, n) == 0)
+            if (ComponentIdNames(text, hardwareId))
                 found = 1;
+            for (size_t id = 0; id < furtherIds.size() && !found; ++id)
+                if (ComponentIdNames(text, furtherIds[id]))
+                    found = 1;
         }
         if (found && key.marker) {
             wireless = 1;
@@ -295,7 +310,7 @@ void CAdapterCheck::ScanRead(ClassKey& key, const CString& hardwareId, int& wire
                 }
             }
             if (sub.key)
-                ScanRead(*sub.key, hardwareId, wireless, found, depth + 1);
+                ScanRead(*sub.key, hardwareId, wireless, found, depth + 1, furtherIds);
         }
     }
 }
@@ -330,8 +345,15 @@ int CAdapterCheck::GetDriverVersion(HDEVINFO set, PSP_DEVINFO_DATA dev, WORD& ma
 {
     CCheckTrace::Scope trace;
     CString file;
-    if (GetDriverFilePath(set, dev, file))
+    if (GetDriverFilePath(set, dev, file)) {
+        // A 32-bit process on 64-bit Windows is sent from system32 to SysWOW64, where no driver is;
+        // the file is read where the system keeps it.
+        PVOID redirection = NULL;
+        BOOL unredirected = m_probes.Wow64DisableWow64FsRedirection(&redirection);
         GetFileVersion(file, major, minor, build, rev);
+        if (unredirected)
+            m_probes.Wow64RevertWow64FsRedirection(redirection);
+    }
     return 1;
 }
 
@@ -402,11 +424,12 @@ void CAdapterCheck::GetFileVersion(LPCWSTR path, WORD& major, WORD& minor, WORD&
     }
 }
 
-CString CAdapterCheck::ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, LPCWSTR defaultText)
+CString CAdapterCheck::ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, LPCWSTR defaultText,
+                                          REGSAM sam)
 {
     CString result(defaultText);
     HKEY key = NULL;
-    if (m_probes.RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (m_probes.RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE | sam, &key) != ERROR_SUCCESS)
         return result;
     std::vector<BYTE> data(32768 + 2);
     DWORD len = 32768, type = 0;
@@ -419,6 +442,21 @@ CString CAdapterCheck::ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR val
 }
 
 typedef void(WINAPI* GetApiVersionFn)(DWORD*);
+
+BOOL CAdapterCheck::RunsUnderWow64()
+{
+    BOOL(WINAPI * isWow64)(HANDLE, PBOOL) = m_probes.GetIsWow64Process();
+    BOOL wow = FALSE;
+    return isWow64 && isWow64(m_probes.GetCurrentProcess(), &wow) && wow;
+}
+
+CString CAdapterCheck::ProSetFolder()
+{
+    CString folder = ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"");
+    if (folder.IsEmpty() && RunsUnderWow64())
+        folder = ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"", KEY_WOW64_64KEY);
+    return folder;
+}
 
 CString CAdapterCheck::ProSetLibraryInSystemFolder()
 {
@@ -447,7 +485,7 @@ int CAdapterCheck::CheckProSetVersion()
     BOOL changedDir = FALSE;
     WCHAR saved[MAX_PATH + 1];
     if (!lib) {
-        CString folder = ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"");
+        CString folder = ProSetFolder();
         if (!folder.IsEmpty() && m_probes._wgetcwd(saved, MAX_PATH) != NULL) {
             saved[MAX_PATH] = 0;
             if (m_probes._wchdir(folder) == 0)

@@ -22,8 +22,12 @@ public:
     static bool IsUsableKeyName(const std::wstring& name);
 
     void EnumerateAdapters();
-    int IsWirelessAdapter(const CString& hardwareId);
-    void ScanClassKey(HKEY key, const CString& path, const CString& hardwareId, int& wireless, int& found);
+    // furtherIds: the device's hardware IDs after the first, upper-cased. A function of a composite USB
+    // device (Wi-Fi beside Bluetooth, say) is named by its class key's ComponentId in the form
+    // "USB\VID_v&PID_p&MI_n", which only one of its later hardware IDs has.
+    int IsWirelessAdapter(const CString& hardwareId, const std::vector<CString>& furtherIds = std::vector<CString>());
+    void ScanClassKey(HKEY key, const CString& path, const CString& hardwareId, int& wireless, int& found,
+                      const std::vector<CString>& furtherIds = std::vector<CString>());
     int GetDriverVersion(HDEVINFO set, PSP_DEVINFO_DATA dev, WORD& major, WORD& minor, WORD& build, WORD& rev);
     // The driver file whose version GetDriverVersion reads; FALSE when there is none to read.
     BOOL GetDriverFilePath(HDEVINFO set, PSP_DEVINFO_DATA dev, CString& file);
@@ -34,7 +38,13 @@ public:
     // Where the PROSet library is looked for first: its file name in the system folder; empty when the
     // system folder is not known.
     CString ProSetLibraryInSystemFolder();
-    CString ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, LPCWSTR defaultText);
+    // sam: extra access flags for the open (KEY_WOW64_64KEY for the 64-bit view).
+    CString ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, LPCWSTR defaultText, REGSAM sam = 0);
+    // The utility's folder: from the 32-bit registry view, else (on 64-bit Windows, where a 64-bit
+    // installer writes it) from the 64-bit view; empty when neither names one.
+    CString ProSetFolder();
+    // Whether this 32-bit process runs on 64-bit Windows.
+    BOOL RunsUnderWow64();
 
     IProbes& Probes() { return m_probes; }
     AdapterList& List() { return m_list; }
@@ -45,7 +55,8 @@ private:
 
     struct ClassKey;
     void ReadClassKey(HKEY key, ClassKey& into);
-    void ScanRead(ClassKey& key, const CString& hardwareId, int& wireless, int& found, int depth);
+    void ScanRead(ClassKey& key, const CString& hardwareId, int& wireless, int& found, int depth,
+                  const std::vector<CString>& furtherIds);
 
     IProbes& m_probes;
     AdapterList& m_list;

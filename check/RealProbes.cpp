@@ -116,5 +116,26 @@ UINT RealProbes::GetWindowsDirectoryW(LPWSTR b, UINT n) { return ::GetWindowsDir
 HRESULT RealProbes::SHGetFolderPathW(HWND o, int f, HANDLE t, DWORD fl, LPWSTR p) { return ::SHGetFolderPathW(o, f, t, fl, p); }
 BOOL RealProbes::PathAppendW(LPWSTR p, LPCWSTR m) { return ::PathAppendW(p, m); }
 
+static FARPROC Kernel32Entry(const char* name)
+{
+    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
+    return k ? ::GetProcAddress(k, name) : NULL;
+}
+BOOL RealProbes::Wow64DisableWow64FsRedirection(PVOID* old)
+{
+    // Libraries loaded from the system folder while redirection is off would be the 64-bit ones: the
+    // version library is loaded now, before the file reads it serves.
+    Version();
+    typedef BOOL(WINAPI * Fn)(PVOID*);
+    Fn fn = (Fn)(void*)Kernel32Entry("Wow64DisableWow64FsRedirection");
+    return fn ? fn(old) : FALSE;
+}
+BOOL RealProbes::Wow64RevertWow64FsRedirection(PVOID old)
+{
+    typedef BOOL(WINAPI * Fn)(PVOID);
+    Fn fn = (Fn)(void*)Kernel32Entry("Wow64RevertWow64FsRedirection");
+    return fn ? fn(old) : FALSE;
+}
+
 wchar_t* RealProbes::_wgetcwd(wchar_t* b, int n) { return ::_wgetcwd(b, n); }
 int RealProbes::_wchdir(const wchar_t* d) { return ::_wchdir(d); }

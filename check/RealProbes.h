@@ -45,6 +45,8 @@ public:
     UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) override;
     HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path) override;
     BOOL PathAppendW(LPWSTR path, LPCWSTR more) override;
+    BOOL Wow64DisableWow64FsRedirection(PVOID* oldValue) override;
+    BOOL Wow64RevertWow64FsRedirection(PVOID oldValue) override;
 
     wchar_t* _wgetcwd(wchar_t* buffer, int maxLen) override;
     int _wchdir(const wchar_t* dir) override;

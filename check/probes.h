@@ -63,6 +63,10 @@ public:
     virtual UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) = 0;
     virtual HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path) = 0;
     virtual BOOL PathAppendW(LPWSTR path, LPCWSTR more) = 0;
+    // File-system redirection of a 32-bit process on 64-bit Windows, for this thread. Both looked up by
+    // name in kernel32.dll: where they are absent (32-bit XP) nothing is redirected and they fail.
+    virtual BOOL Wow64DisableWow64FsRedirection(PVOID* oldValue) = 0;
+    virtual BOOL Wow64RevertWow64FsRedirection(PVOID oldValue) = 0;
 
     // Run-time library.
     virtual wchar_t* _wgetcwd(wchar_t* buffer, int maxLen) = 0;

@@ -9,7 +9,6 @@
 #include "framework/AfxOle.h"
 #include "grid/CellID.h"
 #include "grid/CellRange.h"
-#include "grid/GridArrays.h"
 #include "gridcells/GridCell.h"
 #include "gridcells/TitleTip.h"
 #include "gridcells/GridDropTarget.h"
@@ -95,7 +94,6 @@ public:
     BOOL SetFixedRowCount(int nFixedRows = 1);
     BOOL SetFixedColumnCount(int nFixedCols = 1);
     int InsertRow(LPCTSTR strHeading, int nRow = -1);
-    BOOL DeleteRow(int nRow);
     BOOL DeleteAllItems();
 
     // Sizes.
@@ -307,20 +305,16 @@ protected:
     void SizeSelectionMap(const CCellRange& range, INT_PTR nRestored);
     // Forgets the cached top-left non-fixed cell.
     void ForgetTopLeft() { m_idTopLeftCell.row = -1; m_idTopLeftCell.col = -1; }
-    // The screen may no longer show the grid as it is (its sizes or a cell changed without a repaint):
-    // the next scroll repaints its area instead of moving the pixels on screen.
-    void ForgetShownPicture() { m_idShownTopLeft = CCellID(); }
     // Geometry's view of the window (GridCtrlGeometry.cpp, GridCtrlPaint.cpp).
     BOOL HasGeometry() const;
     void GetGridClientRect(LPRECT pRect) const;
     void SendScroll(UINT nMessage, UINT nSBCode);
     void SetBarInfo(int nBar, SCROLLINFO* pInfo);
-    BOOL GetSpan(BOOL bColumns, int nFrom, int nTo, int nLimit, int* pSpan) const;
-    void ScrollCells(const CCellID& idBefore, const CRect& area);
+    void InvalidateScrollArea(const CRect& rect);
     void DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int maxRow, int top, int minCol, int maxCol,
                        int left, BOOL bClipTest);
     GRID_ROW* GetRowArray(int nRow) const
-    { return (nRow >= 0 && nRow < (int)m_RowData.GetSize()) ? m_RowData.GetAt(nRow) : nullptr; }
+    { return (nRow >= 0 && nRow < (int)m_RowData.GetSize()) ? (GRID_ROW*)m_RowData.GetAt(nRow) : nullptr; }
 
     DECLARE_MESSAGE_MAP()
 
@@ -353,8 +347,8 @@ public:
     int m_nFixedRows;
     int m_nCols;
     int m_nFixedCols;
-    CGridSizeArray m_arRowHeights;
-    CGridSizeArray m_arColWidths;
+    CUIntArray m_arRowHeights;
+    CUIntArray m_arColWidths;
     int m_nVScrollMax;
     int m_nHScrollMax;
     CRuntimeClass* m_pRtcDefault;
@@ -363,7 +357,7 @@ public:
     CGridDefaultCell m_cellFixedRowDef;
     CGridDefaultCell m_cellFixedRowColDef;
     CImageList* m_pImageList;
-    CGridArray<GRID_ROW*> m_RowData;
+    CPtrArray m_RowData;   // GRID_ROW* per row
     int m_MouseMode;
     BOOL m_bLMouseButtonDown;
     CPoint m_LeftClickDownPoint;
@@ -387,9 +381,6 @@ public:
     BOOL m_bAscending;
     BOOL m_bPrintColors;
     std::vector<int> m_arColOrder;
-
-    // The top-left cell for which the screen shows the scroll area; (-1, -1) when unsure.
-    CCellID m_idShownTopLeft;
 
     // The stand-in geometry of SetGeometryOverride: client area, positions and pages (horizontal, vertical).
     BOOL m_bGeometryOverride = FALSE;

@@ -443,7 +443,29 @@ RecordedProbes::Node* RecordedProbes::KeyOfHandle(HKEY key, LONG& error)
     return n;
 }
 
-LONG RecordedProbes::RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHKEY result)
+// A recording of a 64-bit system made as reg export shows it holds the 32-bit view of SOFTWARE under
+// SOFTWARE\Wow6432Node, where a 32-bit process is sent unless it asks for the 64-bit view. A recording
+// without that key holds one view, seen from both.
+std::wstring RecordedProbes::RegistryView(HKEY root, const std::wstring& subKey, REGSAM sam)
+{
+    if (root != HKEY_LOCAL_MACHINE || os.wow64 != RecordedOs::Wow64Yes || (sam & KEY_WOW64_64KEY))
+        return subKey;
+    std::wstring upper = Upper(subKey);
+    while (!upper.empty() && upper[0] == L'\\') upper.erase(0, 1);
+    const std::wstring software = L"SOFTWARE", node = L"SOFTWARE\\WOW6432NODE";
+    if (upper.compare(0, software.size(), software) != 0 ||
+        (upper.size() > software.size() && upper[software.size()] != L'\\'))
+        return subKey;
+    if (upper.compare(0, node.size(), node) == 0 && (upper.size() == node.size() || upper[node.size()] == L'\\'))
+        return subKey;
+    LONG err;
+    Node* base = KeyOfHandle(root, err);
+    if (!base || !Walk(base, node, false))
+        return subKey;
+    return node + upper.substr(software.size());
+}
+
+LONG RecordedProbes::RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD, REGSAM sam, PHKEY result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -451,7 +473,7 @@ LONG RecordedProbes::RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD, REGSAM, PHK
     Node* base = KeyOfHandle(root, err);
     if (!base)
         return err;
-    Node* n = Walk(base, subKey ? subKey : L"", false);
+    Node* n = Walk(base, RegistryView(root, subKey ? subKey : L"", sam), false);
     if (!n)
         return ERROR_FILE_NOT_FOUND;
     HKEY h = (HKEY)(m_nextKey += 4);
@@ -796,6 +818,27 @@ DWORD RecordedProbes::GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD si
 BOOL RecordedProbes::SetDllDirectoryW(LPCWSTR path)
 {
     m_dllDirectory = path ? path : L"";
+    return TRUE;
+}
+
+// Recorded files are kept under the paths a 64-bit system shows, which is what a 32-bit process sees with
+// redirection off; with it on, the recording shows the same files (older recordings were made that way).
+BOOL RecordedProbes::Wow64DisableWow64FsRedirection(PVOID* oldValue)
+{
+    if (os.wow64 != RecordedOs::Wow64Yes) {
+        m_lastError = ERROR_INVALID_FUNCTION;
+        return FALSE;
+    }
+    if (oldValue) *oldValue = NULL;
+    return TRUE;
+}
+
+BOOL RecordedProbes::Wow64RevertWow64FsRedirection(PVOID)
+{
+    if (os.wow64 != RecordedOs::Wow64Yes) {
+        m_lastError = ERROR_INVALID_FUNCTION;
+        return FALSE;
+    }
     return TRUE;
 }
 

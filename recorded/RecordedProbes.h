@@ -88,6 +88,8 @@ public:
     bool DeleteValue(RecordedKey& key, const std::wstring& name);
     const RecordedKey* FindKey(const std::wstring& fullPath) const;
     static std::wstring NormalizeKeyPath(const std::wstring& path);  // upper case, root spelt out, single '\'
+    // The key path a 32-bit process opens below root for subKey with these access flags.
+    std::wstring RegistryView(HKEY root, const std::wstring& subKey, REGSAM sam);
 
     // What the tests look at: handles still open.
     int OpenKeyCount() const { return (int)m_openKeys.size(); }
@@ -130,6 +132,8 @@ public:
     HMODULE GetModuleHandleW(LPCWSTR name) override;
     DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) override;
     BOOL SetDllDirectoryW(LPCWSTR path) override;
+    BOOL Wow64DisableWow64FsRedirection(PVOID* oldValue) override;
+    BOOL Wow64RevertWow64FsRedirection(PVOID oldValue) override;
 
     BOOL GetVersionExW(LPOSVERSIONINFOW info) override;
     BOOL (WINAPI* GetIsWow64Process())(HANDLE, PBOOL) override;

@@ -798,15 +798,16 @@ struct Capture {
     void Line(const std::wstring& s) { out += s + L"\r\n"; }
 
     // Writes a key in registry export form: its line, its values, then (when deep) each sub-key, as
-    // far down as the check's scan goes and passing over the names it passes over.
-    void DumpKey(const std::wstring& subPath, bool deep, int depth = 0)
+    // far down as the check's scan goes and passing over the names it passes over. sam picks the
+    // registry view; the key is written under the name shownAs (the path itself by default).
+    void DumpKey(const std::wstring& subPath, bool deep, int depth = 0, REGSAM sam = 0, const std::wstring& shownAs = L"")
     {
         HKEY key = NULL;
         if (depth > CAdapterCheck::kMaxClassDepth ||
-            p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, subPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            p.RegOpenKeyExW(HKEY_LOCAL_MACHINE, subPath.c_str(), 0, KEY_READ | sam, &key) != ERROR_SUCCESS)
             return;
         Line(L"");
-        Line(KeyHeader(L"HKEY_LOCAL_MACHINE\\" + subPath));
+        Line(KeyHeader(L"HKEY_LOCAL_MACHINE\\" + (shownAs.empty() ? subPath : shownAs)));
         DWORD subKeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0;
         p.RegQueryInfoKeyW(key, NULL, NULL, NULL, &subKeys, &maxSub, NULL, &values, &maxName, &maxData, NULL, NULL);
         std::vector<WCHAR> name(maxName + 2 > 16384 && maxName < 0x100000 ? maxName + 2 : 16384);
@@ -839,23 +840,28 @@ struct Capture {
             }
         }
         p.RegCloseKey(key);
-        for (const std::wstring& s : subs) DumpKey(subPath + L"\\" + s, true, depth + 1);
+        for (const std::wstring& s : subs)
+            DumpKey(subPath + L"\\" + s, true, depth + 1, sam, shownAs.empty() ? L"" : shownAs + L"\\" + s);
     }
 
-    void File(const std::wstring& path)
+    // A driver file is read where the system keeps it (redirection off), as the check reads it.
+    void File(const std::wstring& path, bool unredirected = false)
     {
         std::wstring norm = RecordedProbes::NormalizeFilePath(path);
         for (auto& f : filesDone)
             if (f == norm) return;
         filesDone.push_back(norm);
+        PVOID redirection = NULL;
+        BOOL off = unredirected && p.Wow64DisableWow64FsRedirection(&redirection);
         DWORD handle = 0;
         DWORD size = p.GetFileVersionInfoSizeW(path.c_str(), &handle);
-        if (!size) return;  // no file, or no version: both replay as size 0
-        std::vector<BYTE> block(size);
+        std::vector<BYTE> block(size ? size : 1);
+        bool read = size && p.GetFileVersionInfoW(path.c_str(), handle, size, &block[0]);
+        if (off) p.Wow64RevertWow64FsRedirection(redirection);
         VS_FIXEDFILEINFO* fi = NULL;
         UINT len = 0;
-        if (!p.GetFileVersionInfoW(path.c_str(), handle, size, &block[0]) ||
-            !p.VerQueryValueW(&block[0], L"\\", (LPVOID*)&fi, &len) || !fi || len < sizeof(VS_FIXEDFILEINFO))
+        // No file, or no version: both replay as size 0.
+        if (!read || !p.VerQueryValueW(&block[0], L"\\", (LPVOID*)&fi, &len) || !fi || len < sizeof(VS_FIXEDFILEINFO))
             return;
         Line(L"");
         Line(L"[File]");
@@ -1004,7 +1010,7 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
         wcscpy(k32, sysdir);
         if (p.PathAppendW(k32, L"kernel32.dll")) c.File(k32);
     }
-    for (const std::wstring& file : driverFiles) c.File(file);
+    for (const std::wstring& file : driverFiles) c.File(file, true);
 
     // The PROSet library, looked for as the check looks for it: in the system folder, then in the
     // utility's folder.
@@ -1016,7 +1022,7 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
             p.FreeLibrary(lib);
         }
     }
-    std::wstring binDir = (LPCWSTR)check.ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"");
+    std::wstring binDir = (LPCWSTR)check.ProSetFolder();
     if (!binDir.empty()) {
         std::wstring full = binDir + L"\\MurocApi.dll";
         if (RecordedProbes::NormalizeFilePath(full) != RecordedProbes::NormalizeFilePath(searched)) {
@@ -1040,7 +1046,14 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
         done.push_back(u);
         c.DumpKey(L"SYSTEM\\CurrentControlSet\\Services\\" + svc, false);
     }
-    c.DumpKey(L"SOFTWARE\\Intel\\Wireless", false);
+    if (wow) {
+        // Both views, as reg export shows them on a 64-bit system: the check looks in the 32-bit one
+        // first, then in the 64-bit one.
+        c.DumpKey(L"SOFTWARE\\Intel\\Wireless", false, 0, KEY_WOW64_64KEY);
+        c.DumpKey(L"SOFTWARE\\Intel\\Wireless", false, 0, KEY_WOW64_32KEY, L"SOFTWARE\\Wow6432Node\\Intel\\Wireless");
+    } else {
+        c.DumpKey(L"SOFTWARE\\Intel\\Wireless", false);
+    }
     return c.out;
 }
 

@@ -3,8 +3,10 @@
 set -u
 need=()
 command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686)
-# The tests also build for 64-bit Windows, for machines whose kernel cannot run 32-bit code.
-command -v x86_64-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-x86-64)
+# Where the kernel cannot run i386 code, qemu-user runs Wine's 32-bit side (tools/route.sh), with a
+# small i386 library that gcc builds without a 32-bit C library.
+command -v gcc >/dev/null || need+=(gcc)
+[ -x /usr/bin/qemu-i386-static ] || need+=(qemu-user-static)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ccache >/dev/null || need+=(ccache)
 command -v make >/dev/null || need+=(make)

@@ -1,21 +1,16 @@
 #!/usr/bin/env bash
-# Runs the program under Wine. Without a display it runs under Xvfb, writes BUILD/screenshot.png and
-# closes the program again.
+# Runs the shipped 32-bit program under Wine. Without a display it runs under Xvfb, writes
+# BUILD/screenshot.png and closes the program again.
 set -u
 B=${1:-build}
 B=$(cd "$B" && pwd)
+cd "$(dirname "$0")/.." || exit 1
+if [ "${NV_ROUTE_INSIDE:-}" != 1 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  exec tools/route.sh "$B" "$0" "$B"
+fi
 exe="$B/netvetter.exe"
 export WINEPREFIX="$B/wineprefix-run" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-WINE=wine
-if [ -x /usr/lib/wine/wine64 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  # This kernel cannot run 32-bit code, so Wine cannot start the 32-bit program: show the same
-  # program built for 64-bit Windows instead.
-  WINE=/usr/lib/wine/wine64
-  exe="$B/x64/netvetter.exe"
-  echo "This machine cannot run 32-bit programs; running the 64-bit build of the same sources ($exe)."
-fi
 [ -f "$exe" ] || { echo "missing $exe" >&2; exit 1; }
-cp -f "$B/driverinfo.txt" "$(dirname "$exe")/" 2>/dev/null
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
@@ -28,21 +23,28 @@ if [ -z "${DISPLAY:-}" ]; then
     break
   done
 fi
+# A prefix made outside this route (by a 64-bit-only Wine) lacks the 32-bit side: start afresh then.
+[ -f "$WINEPREFIX/.made-by-wine32" ] || rm -rf "$WINEPREFIX"
 if [ ! -d "$WINEPREFIX" ]; then
-  $WINE wineboot -i >/dev/null 2>&1
+  wine wineboot -i >/dev/null 2>&1 && touch "$WINEPREFIX/.made-by-wine32"
   # Without a window manager Wine draws the title bar and the frame itself.
-  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 fi
 if [ $headless = 0 ]; then
-  $WINE "$exe"
+  wine "$exe"
   exit $?
 fi
-$WINE "$exe" &
+wine "$exe" &
 app=$!
-sleep 6
+# Wait for the window to come up rather than for a fixed time: a start under emulation is slower.
+for i in $(seq 1 120); do
+  sleep 1
+  xwd -root -display "$DISPLAY" -silent | convert xwd:- -trim +repage "$B/screenshot.png" 2>/dev/null
+  [ "$(identify -format '%w' "$B/screenshot.png" 2>/dev/null || echo 0)" -gt 100 ] && { sleep 2; break; }
+done
 xwd -root -display "$DISPLAY" -silent | convert xwd:- -trim +repage "$B/screenshot.png" && echo "Screenshot: $B/screenshot.png"
 kill $app 2>/dev/null
-WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null
+wineserver -k 2>/dev/null
 kill $xvfb 2>/dev/null
 exit 0

@@ -3,13 +3,13 @@
 # Runs the dialog tests' screenshot case under Xvfb in the test build's Wine prefix.
 set -eu
 B=${1:-build}
-[ -d "$B/tests32" ] && T="$B/tests32" || T="$B/x64"
-T=$(cd "$T" && pwd)
+T=$(cd "$B/tests32" && pwd)
 out="$T/shots"
 rm -rf "$out"; mkdir -p "$out" docs
-tools/wine-fixture.sh start "$T" >/dev/null
-NV_SCREENSHOT_DIR="Z:${out//\//\\}" "$T/wine-run.sh" "$T/tests/app_tests.exe" --gtest_filter=DialogTest.Screenshots >/dev/null || true
-tools/wine-fixture.sh stop "$T" >/dev/null
+NV_SCREENSHOT_DIR="Z:${out//\//\\}" tools/route.sh "$B" bash -c '
+  tools/wine-fixture.sh start "$1" >/dev/null
+  "$1/wine-run.sh" "$1/tests/app_tests.exe" --gtest_filter=DialogTest.Screenshots >/dev/null
+  tools/wine-fixture.sh stop "$1" >/dev/null' route "$T" || true
 for f in "$out"/*.bmp; do
   [ -e "$f" ] || { echo "no screenshots were taken" >&2; exit 1; }
   convert "$f" -strip -define png:exclude-chunks=date,time "docs/$(basename "${f%.bmp}").png"

@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test under Wine, in the build folder that holds the tests.
+# Runs every test of BUILD/tests32 under Wine: 32-bit test programs against the shipped 32-bit program.
 set -u
 B=${1:-build}
-if [ -f "$B/tests32/CTestTestfile.cmake" ]; then
-  T="$B/tests32"
-else
-  T="$B/x64"
-  echo "This machine cannot run 32-bit programs under Wine: running the tests built for 64-bit Windows."
-fi
-cd "$T" && ctest --output-on-failure --timeout 900
+T="$B/tests32"
+cd "$(dirname "$0")/.." || exit 1
+exec tools/route.sh "$B" bash -c 'cd "$1" && ctest --output-on-failure --timeout 900' route "$T"

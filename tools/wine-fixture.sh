@@ -4,9 +4,9 @@
 set -u
 cmd=$1; B=$(cd "$2" && pwd)
 export WINEPREFIX="$B/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# A kernel without 32-bit support cannot start Wine's 32-bit loader; the 64-bit one then does everything.
+# Runs where 32-bit programs start (tools/route.sh): the prefix is made by the 32-bit loader, so that
+# the 32-bit side of Windows in it is complete.
 WINE=wine
-if [ -x /usr/lib/wine/wine64 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then WINE=/usr/lib/wine/wine64; fi
 case "$cmd" in
 start)
   wineserver -k >/dev/null 2>&1

@@ -56,8 +56,8 @@ const std::map<UINT, const wchar_t*>& ExpectedStrings()
     return s;
 }
 
-// The program files of this build: the one beside the tests' folder and, where the tests run in a
-// 64-bit build nested in the product's folder, the 32-bit product itself.
+// The program files of this build: the copy built with the tests and the shipped program in the build
+// folder above them.
 std::vector<CString> ProgramFiles()
 {
     wchar_t self[MAX_PATH];

@@ -218,6 +218,8 @@ public:
     UINT GetWindowsDirectoryW(LPWSTR b, UINT) override { wcscpy(b, L"C:\\WINDOWS"); return 10; }
     HRESULT SHGetFolderPathW(HWND, int, HANDLE, DWORD, LPWSTR p) override { wcscpy(p, L"C:\\WINDOWS\\system32"); return S_OK; }
     BOOL PathAppendW(LPWSTR p, LPCWSTR more) override { wcscat(p, L"\\"); wcscat(p, more); return TRUE; }
+    BOOL Wow64DisableWow64FsRedirection(PVOID* old) override { *old = NULL; return wow64; }
+    BOOL Wow64RevertWow64FsRedirection(PVOID) override { return wow64; }
     wchar_t* _wgetcwd(wchar_t* b, int n) override { wcsncpy(b, cwd.c_str(), n); return b; }
     int _wchdir(const wchar_t* d) override { cwd = d; return 0; }
 

@@ -2,6 +2,7 @@
 // files with real version resources built beside the tests (tests/check/extra.cmake), a stand-in
 // PROSet library found through the real library search, and the real system queries.
 #include <gtest/gtest.h>
+#include "../common/BuiltPrograms.h"
 #include "check/RealProbes.h"
 #include "supportlist/SupportList.h"
 #include "framework/AfxApp.h"
@@ -39,28 +40,45 @@ std::wstring Env(const wchar_t* name)
     DWORD n = GetEnvironmentVariableW(name, b, 1024);
     return n && n < 1024 ? std::wstring(b) : std::wstring();
 }
-bool KeyExists(const std::wstring& path)
+bool KeyExists(const std::wstring& path, REGSAM view = 0)
 {
     HKEY k;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS) return false;
     RegCloseKey(k);
     return true;
 }
 bool SameFile(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 
-// Keys written under HKEY_LOCAL_MACHINE for one test; every key it had to create goes again when the
-// scratch ends, whatever the test's outcome.
+// Deletes a key with everything below it in one registry view (KEY_WOW64_64KEY or KEY_WOW64_32KEY).
+void DeleteKeyInView(const std::wstring& path, REGSAM view)
+{
+    typedef LONG(WINAPI * DeleteTree)(HKEY, LPCWSTR);
+    static DeleteTree deleteTree = (DeleteTree)(void*)GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteTreeW");
+    size_t cut = path.rfind(L'\\');
+    HKEY parent;
+    ASSERT_TRUE(deleteTree != NULL);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.substr(0, cut).c_str(), 0, KEY_ALL_ACCESS | view, &parent));
+    deleteTree(parent, path.substr(cut + 1).c_str());
+    RegCloseKey(parent);
+}
+
+// Keys written under HKEY_LOCAL_MACHINE for one test (in the registry view given, or the process's own);
+// every key it had to create goes again when the scratch ends, whatever the test's outcome.
 class RegistryScratch {
 public:
+    explicit RegistryScratch(REGSAM view = 0) : m_view(view) {}
     ~RegistryScratch()
     {
-        for (size_t i = m_created.size(); i-- > 0;) SHDeleteKeyW(HKEY_LOCAL_MACHINE, m_created[i].c_str());
+        for (size_t i = m_created.size(); i-- > 0;) {
+            if (m_view) DeleteKeyInView(m_created[i], m_view);
+            else SHDeleteKeyW(HKEY_LOCAL_MACHINE, m_created[i].c_str());
+        }
     }
     void Value(const std::wstring& path, const wchar_t* name, DWORD type, const void* data, DWORD size)
     {
         Track(path);
         HKEY k;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &k, NULL));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS | m_view, NULL, &k, NULL));
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(k, name, 0, type, (const BYTE*)data, size));
         RegCloseKey(k);
     }
@@ -78,7 +96,7 @@ public:
     {
         Track(path);
         HKEY k;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &k, NULL));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS | m_view, NULL, &k, NULL));
         RegCloseKey(k);
     }
     // A free sub-key name of the network class key ("9000" and on).
@@ -103,7 +121,7 @@ private:
         while (pos != std::wstring::npos) {
             pos = path.find(L'\\', pos + 1);
             std::wstring prefix = path.substr(0, pos);
-            if (!KeyExists(prefix)) {
+            if (!KeyExists(prefix, m_view)) {
                 m_created.push_back(prefix);
                 return;
             }
@@ -114,7 +132,44 @@ private:
         for (auto& r : m_reserved) if (r == p) return true;
         return false;
     }
+    REGSAM m_view;
     std::vector<std::wstring> m_created, m_reserved;
+};
+
+bool RunsUnderWow64()
+{
+    BOOL wow = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
+}
+
+// A file placed where a 64-bit system keeps it: under the native system32, which this 32-bit process
+// reaches only with file-system redirection off (otherwise system32 means SysWOW64). Removed again
+// when the scratch ends.
+class NativeSystemFile {
+public:
+    NativeSystemFile(const std::wstring& source, const std::wstring& underWindows)
+    {
+        wchar_t windir[MAX_PATH];
+        GetWindowsDirectoryW(windir, MAX_PATH);
+        m_path = std::wstring(windir) + L"\\" + underWindows;
+        PVOID old = NULL;
+        BOOL off = Wow64DisableWow64FsRedirection(&old);
+        m_ok = off && CopyFileW(source.c_str(), m_path.c_str(), FALSE);
+        if (off) Wow64RevertWow64FsRedirection(old);
+    }
+    ~NativeSystemFile()
+    {
+        PVOID old = NULL;
+        BOOL off = Wow64DisableWow64FsRedirection(&old);
+        DeleteFileW(m_path.c_str());
+        if (off) Wow64RevertWow64FsRedirection(old);
+    }
+    // Placed, and out of sight of this process as long as redirection is on.
+    bool Placed() const { return m_ok && GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES; }
+
+private:
+    std::wstring m_path;
+    bool m_ok = false;
 };
 
 // The sub-keys of the class key in the registry's own index order.
@@ -284,8 +339,10 @@ TEST_F(RealBackend, DriverVersionThroughServiceKeyAndBuiltDriverFile)
 
     wchar_t windir[MAX_PATH];
     ASSERT_GT(GetWindowsDirectoryW(windir, MAX_PATH), 0u);
-    const std::wstring installed = std::wstring(windir) + L"\\system32\\drivers\\nvtest_hb.sys";
-    ASSERT_TRUE(CopyFileW(built.c_str(), installed.c_str(), FALSE));
+    // Where a 64-bit system keeps drivers, out of this 32-bit process's redirected sight.
+    ASSERT_TRUE(RunsUnderWow64()) << "the tests run as a 32-bit program on 64-bit Windows";
+    NativeSystemFile installed(built, L"system32\\drivers\\nvtest_hb.sys");
+    ASSERT_TRUE(installed.Placed());
     RegistryScratch reg;
     const std::wstring svc = std::wstring(kServices) + L"\\NvTestHbSvc";
     ServiceNameProbes probes;
@@ -337,7 +394,8 @@ TEST_F(RealBackend, DriverVersionThroughServiceKeyAndBuiltDriverFile)
     fflush(stdout);
     out = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, out.find("Cannot read driver file from registry\n")) << out;
-    DeleteFileW(installed.c_str());
+    // Redirection is back on for the rest of the program.
+    EXPECT_TRUE(installed.Placed());
 }
 
 // The system version is the product version of the system folder's kernel32.dll.
@@ -404,16 +462,18 @@ TEST_F(RealBackend, RunCheckOnTheRealSystem)
     EXPECT_EQ(1, check.RunCheck());
     EXPECT_EQ(0, list.GetSize());
 
-    // The shipped list on the real system: a record listed under the tag of this system only.
+    // The shipped list on the real system (64-bit, through its 64-bit filter): a listed stick is
+    // supported on it, an unlisted adapter is not.
     CAdapterRecord* listed = new CAdapterRecord;
-    listed->HardwareId = L"PCI\\VEN_F1A0&DEV_1001";  // the W10 (32-bit) entry
+    listed->HardwareId = L"USB\\VID_0CF3&PID_9170";
     list.Add(listed);
+    CAdapterRecord* unlisted = new CAdapterRecord;
+    unlisted->HardwareId = L"USB\\VID_0BDA&PID_8194";
+    list.Add(unlisted);
     EXPECT_EQ(1, check.SupportList().ApplySupportList());
     EXPECT_EQ(1, listed->Supported);
-    DWORD sys = check.SupportList().GetSystemVersion();
-    BOOL wow = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow);
-    EXPECT_EQ(sys == 0xA0000 && !wow ? 1 : 0, listed->OsCompatible) << std::hex << sys;
+    EXPECT_EQ(1, listed->OsCompatible) << std::hex << check.SupportList().GetSystemVersion();
+    EXPECT_EQ(0, unlisted->Supported + unlisted->OsCompatible);
 
     // Missing list: the message names the full path twice; the run gives 0.
     const std::wstring missing = ExeDir() + L"\\nvtest\\no-such-driverinfo.txt";
@@ -489,10 +549,8 @@ private:
 TEST_F(RealBackend, WholeCheckOverRealDevices)
 {
     ASSERT_EQ(0, CountNdisDevices());
-    wchar_t windir[MAX_PATH];
-    ASSERT_GT(GetWindowsDirectoryW(windir, MAX_PATH), 0u);
-    const std::wstring installed = std::wstring(windir) + L"\\system32\\drivers\\nvtest_hb_e2e.sys";
-    ASSERT_TRUE(CopyFileW(TestPe(L"drv\\nvtestdrv.sys").c_str(), installed.c_str(), FALSE));
+    NativeSystemFile installed(TestPe(L"drv\\nvtestdrv.sys"), L"system32\\drivers\\nvtest_hb_e2e.sys");
+    ASSERT_TRUE(installed.Placed());
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
     const std::wstring listPath = std::wstring(tmp) + L"nv_real_e2e.txt";
@@ -544,9 +602,23 @@ TEST_F(RealBackend, WholeCheckOverRealDevices)
         EXPECT_EQ(CAdapterRecord::KindPci, intel->AdapterKind);
         EXPECT_STREQ(L"Incorrect Intel(R) PROSet Utility version", intel->DriverVersionText);
         EXPECT_EQ(0, intel->Supported);
+
+        // The report's capture of this system reads the driver where the check reads it.
+        const std::wstring capture = std::wstring(tmp) + L"nv_real_e2e.snapshot";
+        ProgramRun r = RunBuiltProgram(L"netvetter-report.exe", L"--list \"" + listPath + L"\" --capture \"" + capture + L"\"");
+        EXPECT_NE(0xFFFFFFFFu, r.exitCode) << r.err;
+        FILE* cf = _wfopen(capture.c_str(), L"rb");
+        ASSERT_TRUE(cf != NULL) << r.err;
+        std::string captured;
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof(buf), cf)) > 0;) captured.append(buf, n);
+        fclose(cf);
+        DeleteFileW(capture.c_str());
+        size_t file = captured.find("\\\\system32\\\\drivers\\\\nvtest_hb_e2e.sys\"");
+        ASSERT_NE(std::string::npos, file) << captured;
+        EXPECT_EQ(captured.find("FileVersion=", file), captured.find("FileVersion=103.1.0.113\r\n", file)) << captured;
     }
     EXPECT_EQ(0, CountNdisDevices());
-    DeleteFileW(installed.c_str());
     DeleteFileW(listPath.c_str());
 }
 
@@ -613,6 +685,39 @@ TEST_F(ProSet, FoundThroughBinDirAndDirectoryRestored)
     reg.Sz(kIntelKey, L"BinDir", scratch + L"\\no-such-folder");
     EXPECT_EQ(1, Check(L"1"));
     EXPECT_EQ(startDir, Cwd());
+}
+
+// A 64-bit installer writes the utility's folder in the 64-bit registry view, which this 32-bit process
+// does not see by default: it is looked up there when the 32-bit view names none. A library there that
+// cannot load in this process counts as missing.
+TEST_F(ProSet, FolderFromThe64BitViewWhenThe32BitViewHasNone)
+{
+    ASSERT_TRUE(RunsUnderWow64()) << "the tests run as a 32-bit program on 64-bit Windows";
+    ASSERT_FALSE(KeyExists(kIntelKey, KEY_WOW64_64KEY));
+    HANDLE h = CreateFileW((scratch + L"\\MurocApi.dll").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written;
+    WriteFile(h, "MZ, but no library for this process", 35, &written, NULL);
+    CloseHandle(h);
+    {
+        RegistryScratch reg64(KEY_WOW64_64KEY);
+        reg64.Sz(kIntelKey, L"BinDir", scratch);
+        ASSERT_FALSE(KeyExists(kIntelKey));  // out of the 32-bit view
+        EXPECT_EQ(1, Check(L"A0004"));
+        EXPECT_EQ(L"", Env(L"NV_TEST_MUROC_LOADED"));
+        EXPECT_EQ(startDir, Cwd());
+
+        reg64.Sz(kIntelKey, L"BinDir", TestPe(L"proset"));
+        EXPECT_EQ(0, Check(L"A0004"));
+        EXPECT_TRUE(SameFile(TestPe(L"proset\\MurocApi.dll"), Env(L"NV_TEST_MUROC_LOADED")));
+        EXPECT_EQ(1, Check(L"A0005"));
+        EXPECT_EQ(startDir, Cwd());
+
+        // The 32-bit view's folder goes first, even when its library does not load.
+        reg.Sz(kIntelKey, L"BinDir", scratch);
+        EXPECT_EQ(1, Check(L"A0004"));
+        EXPECT_EQ(L"", Env(L"NV_TEST_MUROC_LOADED"));
+    }
+    EXPECT_FALSE(KeyExists(kIntelKey, KEY_WOW64_64KEY));
 }
 
 // Running as administrator, a MurocApi.dll planted in the current directory, beside the program or

@@ -586,6 +586,30 @@ std::vector<SampleWindow> SampleWindows()
            "  Window row: Corvane AirStick N300 USB Wireless Adapter | Supported | 103.1.0.100 | Incorrect USB driver "
            "version | Click here to install USB abgn driver\n  Resolution: installer C:\\Program Files "
            "(x86)\\Netvetter\\WlanStickSetup\\setup.exe\n"}}},
+        // Composite USB functions, and a PROSet utility found through the 64-bit registry view.
+        {L"windows10-x64.snapshot", "Windows 10 64-Bit",
+         {{"\"cells\": [\"Realtek RTL8723AU Wireless LAN 802.11n USB 2.0 Network Adapter\", \"Supported\", "
+           "\"1030.4.812.2012\", \"Passed\", \"\"], \"resolution\": {\"action\": \"none\", \"target\": \"\"}}",
+           "  Window row: Realtek RTL8723AU Wireless LAN 802.11n USB 2.0 Network Adapter | Supported | 1030.4.812.2012 | "
+           "Passed | \n  Resolution: none\n"},
+          {("\"cells\": [\"Realtek RTL8192DU Wireless LAN 802.11n USB 2.0 Network Adapter\", \"Not supported\", "
+                   "\"1030.4.812.2012\", \"Not supported\", \"Click here to see supported WLAN adapter list\"], "
+                   "\"resolution\": {\"action\": \"page\", \"target\": \"" + list + "\"}}"),
+           ("  Window row: Realtek RTL8192DU Wireless LAN 802.11n USB 2.0 Network Adapter | Not supported | "
+                   "1030.4.812.2012 | Not supported | Click here to see supported WLAN adapter list\n  Resolution: page " +
+                   list + "\n")},
+          {("\"cells\": [\"Realtek RTL8192DU Wireless LAN 802.11n USB 2.0 Network Adapter #2\", \"Not supported\", "
+                   "\"1030.4.812.2012\", \"Not supported\", \"Click here to see supported WLAN adapter list\"], "
+                   "\"resolution\": {\"action\": \"page\", \"target\": \"" + list + "\"}}"),
+           ("  Window row: Realtek RTL8192DU Wireless LAN 802.11n USB 2.0 Network Adapter #2 | Not supported | "
+                   "1030.4.812.2012 | Not supported | Click here to see supported WLAN adapter list\n  Resolution: page " +
+                   list + "\n")},
+          {("\"cells\": [\"Intel(R) PRO/Wireless 3945ABG Network Connection\", \"Supported\", \"10.5.1.75\", "
+                   "\"Incorrect Intel(R) PROSet Utility version\", \"Click here to go to supported Intel 3945\"], "
+                   "\"resolution\": {\"action\": \"page\", \"target\": \"" + driver + "\"}}"),
+           ("  Window row: Intel(R) PRO/Wireless 3945ABG Network Connection | Supported | 10.5.1.75 | Incorrect "
+                   "Intel(R) PROSet Utility version | Click here to go to supported Intel 3945\n  Resolution: page " +
+                   driver + "\n")}}},
     };
 }
 }  // namespace
@@ -702,4 +726,99 @@ TEST(ReportTool, CaptureLoadsNoLibraryFromTheCurrentDirectory)
     DeleteFileW((scratch + L"\\MurocApi.dll").c_str());
     RemoveDirectoryW(scratch.c_str());
     DeleteFileW(cap.c_str());
+}
+
+// A 64-bit Windows 10 as the 32-bit program sees it: functions of composite USB devices are named in
+// the class key by their "MI_" form, which only a later hardware ID carries; the PROSet folder is
+// looked up in the 32-bit registry view first, then in the 64-bit one.
+TEST(SnapshotCheck, CompositeUsbFunctionsAndBothRegistryViewsOnA64BitSystem)
+{
+    struct Expected {
+        const wchar_t* id;
+        const wchar_t* text;
+        int supported, os, ok;
+        short kind;
+    };
+    auto expect = [](const AdapterList& list, const std::vector<Expected>& want) {
+        ASSERT_EQ((INT_PTR)want.size(), list.GetSize());
+        for (size_t i = 0; i < want.size(); ++i) {
+            SCOPED_TRACE(i);
+            const CAdapterRecord* r = GetAdapter(list, (INT_PTR)i);
+            EXPECT_STREQ(want[i].id, r->HardwareId);
+            EXPECT_STREQ(want[i].text, r->DriverVersionText);
+            EXPECT_EQ(want[i].supported, r->Supported);
+            EXPECT_EQ(want[i].os, r->OsCompatible);
+            EXPECT_EQ(want[i].ok, r->DriverVersionOk);
+            EXPECT_EQ(want[i].kind, r->AdapterKind);
+        }
+    };
+    const std::wstring sample = SourceRoot() + L"\\tools\\samples\\windows10-x64.snapshot";
+    auto run = [&](const std::wstring& more, const std::vector<Expected>& want, std::wstring* captured) {
+        RecordedProbes p;
+        std::wstring error;
+        ASSERT_TRUE(LoadSnapshotFile(sample, p, error)) << error;
+        if (!more.empty()) {
+            ASSERT_TRUE(LoadSnapshotText(more, p, error)) << error;
+        }
+        AdapterList list;
+        CNetvetterCheck check(p, list);
+        check.SupportList().SetListPath(p.listFile.c_str());
+        EXPECT_EQ(1, check.RunCheck());
+        expect(list, want);
+        DeleteAdapterRecords(list);
+        EXPECT_EQ(0, p.LoadedLibraryCount());
+        if (captured) *captured = CaptureSnapshot(p, p.listFile);
+    };
+    const Expected rtl8723au = {L"USB\\VID_0BDA&PID_0724", L"Passed", 1, 1, 1, CAdapterRecord::KindUsb};
+    const Expected rtl8192du = {L"USB\\VID_0BDA&PID_8194", L"Passed", 0, 0, 1, CAdapterRecord::KindUsb};
+    const Expected intelOldUtility = {L"PCI\\VEN_8086&DEV_4227", L"Incorrect Intel(R) PROSet Utility version", 1, 1,
+                                      0, CAdapterRecord::KindPci};
+    const Expected intelGood = {L"PCI\\VEN_8086&DEV_4227", L"Passed", 1, 1, 1, CAdapterRecord::KindIntel3945};
+
+    // The Wi-Fi function of the RTL8723AU and both of the RTL8192DU; the dock's wired function is left
+    // out. The only PROSet folder is in the 64-bit view, and its utility is too old.
+    std::wstring captured;
+    run(L"", {rtl8723au, rtl8192du, rtl8192du, intelOldUtility}, &captured);
+    // The capture of a 64-bit system keeps what each view holds, and replays to the same verdicts.
+    EXPECT_NE(std::wstring::npos, captured.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Intel\\Wireless]\r\n\"BinDir\"="));
+    {
+        RecordedProbes q;
+        std::wstring error;
+        ASSERT_TRUE(LoadSnapshotText(captured, q, error)) << error;
+        AdapterList again;
+        CNetvetterCheck replay(q, again);
+        replay.SupportList().SetListPath(q.listFile.c_str());
+        EXPECT_EQ(1, replay.RunCheck());
+        expect(again, {rtl8723au, rtl8192du, rtl8192du, intelOldUtility});
+        DeleteAdapterRecords(again);
+    }
+
+    // A folder in the 32-bit view comes first: its utility is the right one.
+    const std::wstring view32 =
+        L"[Library]\r\nPath=\"C:\\\\Program Files (x86)\\\\Intel\\\\Bin\\\\MurocApi.dll\"\r\nOnSearchPath=no\r\n"
+        L"GetAPIVersion=0x000A0005\r\n"
+        L"Windows Registry Editor Version 5.00\r\n"
+        L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Intel\\Wireless]\r\n"
+        L"\"BinDir\"=\"C:\\\\Program Files (x86)\\\\Intel\\\\Bin\"\r\n";
+    run(view32, {rtl8723au, rtl8192du, rtl8192du, intelGood}, &captured);
+    EXPECT_NE(std::wstring::npos, captured.find(L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Intel\\Wireless]\r\n"
+                                                L"\"BinDir\"=\"C:\\\\Program Files (x86)\\\\Intel\\\\Bin\""));
+    {
+        RecordedProbes q;
+        std::wstring error;
+        ASSERT_TRUE(LoadSnapshotText(captured, q, error)) << error;
+        AdapterList again;
+        CNetvetterCheck replay(q, again);
+        replay.SupportList().SetListPath(q.listFile.c_str());
+        EXPECT_EQ(1, replay.RunCheck());
+        expect(again, {rtl8723au, rtl8192du, rtl8192du, intelGood});
+        DeleteAdapterRecords(again);
+    }
+
+    // On 32-bit Windows the registry has one view, and no key is sent to Wow6432Node: the folder is
+    // found where it stands, and the 64-bit lines of the list do not apply.
+    run(L"[System]\r\nIsWow64Process=no\r\nNativeArchitecture=0\r\n",
+        {{L"USB\\VID_0BDA&PID_0724", L"Passed", 1, 0, 1, CAdapterRecord::KindUsb}, rtl8192du, rtl8192du,
+         {L"PCI\\VEN_8086&DEV_4227", L"Incorrect Intel(R) PROSet Utility version", 1, 0, 0, CAdapterRecord::KindPci}},
+        nullptr);
 }

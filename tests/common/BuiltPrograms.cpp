@@ -7,8 +7,8 @@ std::wstring BuiltProgram(const wchar_t* name)
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring exe = self;
-    exe = exe.substr(0, exe.rfind(L'\\'));
-    exe = exe.substr(0, exe.rfind(L'\\')) + L"\\" + name;
+    for (int up = 0; up < 3; ++up) exe = exe.substr(0, exe.rfind(L'\\'));
+    exe += std::wstring(L"\\") + name;
     return ::GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES ? std::wstring() : exe;
 }
 
@@ -75,7 +75,15 @@ std::wstring SourceRoot()
         if (c == '/') c = '\\';
     f = f.substr(0, f.rfind("\\tests\\common\\"));
     std::wstring w(f.begin(), f.end());
-    return w[0] == L'\\' ? L"Z:" + w : w;
+    if (w[0] == L'\\') return L"Z:" + w;
+    if (w.size() > 1 && w[1] == L':') return w;
+    // A relative path (ccache compiles with paths relative to the tests' build folder, where the test
+    // executables also are) is taken from there.
+    wchar_t self[MAX_PATH], full[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dir(self);
+    dir = dir.substr(0, dir.rfind(L'\\'));
+    return ::GetFullPathNameW((dir + L"\\" + w).c_str(), MAX_PATH, full, nullptr) ? std::wstring(full) : dir + L"\\" + w;
 }
 
 std::vector<std::wstring> SampleSnapshots()

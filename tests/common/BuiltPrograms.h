@@ -1,4 +1,4 @@
-// The programs built beside the tests' folder (netvetter.exe, netvetter-report.exe), run as child
+// The shipped programs (netvetter.exe, netvetter-report.exe in the build folder above the tests'), run as child
 // processes the way a user or a script would run them, and the sample files of the source tree.
 #pragma once
 #include <windows.h>
@@ -10,7 +10,8 @@ struct ProgramRun {
     std::string out, err;   // standard output and error, CR LF made LF
 };
 
-// Full path of a program built one folder above the test executable's, empty when it is missing.
+// Full path of a shipped program (BUILD/netvetter.exe beside BUILD/tests32/tests/*_tests.exe), empty
+// when it is missing.
 std::wstring BuiltProgram(const wchar_t* name);
 // Runs the program with args to its end (at most a minute), collecting its output.
 ProgramRun RunBuiltProgram(const wchar_t* name, const std::wstring& args);

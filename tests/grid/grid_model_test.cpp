@@ -636,7 +636,7 @@ TEST(GridMemoryTest, OleInitialisationFailureIsReportedOnceAndTheGridWorksOn)
     // OLE is already up on the test thread; another thread sees the failure.
     struct Result { std::vector<CString> texts; int rows = 0; } result;
     AfxOleSimulateInitFailure(TRUE);
-    HANDLE h = ::CreateThread(nullptr, 0, [](LPVOID p) -> DWORD {
+    HANDLE h = ::CreateThread(nullptr, 0, [](LPVOID p) WINAPI -> DWORD {
         Result* r = (Result*)p;
         MessageBoxRecorder boxes;
         {
