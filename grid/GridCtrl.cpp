@@ -201,12 +201,11 @@ BOOL CGridCtrl::SetRowCount(int nRows)
     }
 
     try {
-        m_arRowHeights.SetSize(nRows);
+        m_arRowHeights.SetSize(nRows, m_cellDefault.GetHeight());
         m_RowData.SetSize(nRows);
         if (addedRows > 0) {
             int startRow = nRows - addedRows;
             for (int row = startRow; row < nRows; ++row) {
-                m_arRowHeights[row] = m_cellDefault.GetHeight();
                 GRID_ROW* pRow = NewRowArray();
                 m_RowData[row] = pRow;
                 pRow->SetSize(m_nCols);
@@ -220,7 +219,7 @@ BOOL CGridCtrl::SetRowCount(int nRows)
         bResult = FALSE;
         // Keep the arrays in step with the rows that were built.
         for (int row = m_nRows; row < (int)m_RowData.GetSize(); ++row) {
-            GRID_ROW* pRow = (GRID_ROW*)m_RowData[row];
+            GRID_ROW* pRow = m_RowData[row];
             if (pRow) {
                 for (INT_PTR col = 0; col < pRow->GetSize(); ++col) delete pRow->GetAt(col);
                 delete pRow;
@@ -260,7 +259,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
         } catch (std::bad_alloc&) {
             AfxThrowMemoryException();
         }
-        m_arColWidths.SetSize(nCols);
+        m_arColWidths.SetSize(nCols, m_cellFixedColDef.GetWidth());
         for (int row = 0; row < m_nRows; ++row) {
             GRID_ROW* pRow = GetRowArray(row);
             if (pRow) pRow->SetSize(addedCols < 0 ? nCols : pRow->GetSize());
@@ -268,7 +267,6 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
         if (addedCols < 0) builtCols = nCols;
         if (addedCols > 0) {
             int startCol = m_nCols;
-            for (int col = startCol; col < nCols; ++col) m_arColWidths[col] = m_cellFixedColDef.GetWidth();
             for (int row = 0; row < m_nRows; ++row) {
                 GRID_ROW* pRow = GetRowArray(row);
                 if (!pRow) continue;
@@ -421,9 +419,9 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
 
     SetItemText(nRow, 0, strHeading);
     if (strHeading && strHeading[0])
-        m_arRowHeights[nRow] = GetTextExtent(nRow, 0, strHeading).cy;
+        m_arRowHeights.SetAt(nRow, GetTextExtent(nRow, 0, strHeading).cy);
     else
-        m_arRowHeights[nRow] = m_cellFixedRowDef.GetHeight();
+        m_arRowHeights.SetAt(nRow, m_cellFixedRowDef.GetHeight());
 
     // A row inserted at or above the focus row pushes the focused cell down with it.
     if (focus.row != -1 && nRow <= focus.row) ++focus.row;
@@ -432,6 +430,37 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
     ResetScrollBars();
     SetModified(TRUE, -1, -1);
     return nRow;
+}
+
+BOOL CGridCtrl::DeleteRow(int nRow)
+{
+    if (nRow < 0 || nRow >= m_nRows) return FALSE;
+
+    // An editor open on the row ends while its cell is still there to take the text.
+    EndEditing();
+    // As with an insertion, the selection goes and the focus stays on the same cell, one row up
+    // when the row went from above it.
+    CCellID focus = m_idCurrentCell;
+    ForgetTopLeft();
+    ResetSelectedRange();
+
+    if (GRID_ROW* pRow = GetRowArray(nRow)) {
+        for (int col = 0; col < m_nCols; ++col) DestroyCell(nRow, col);
+        delete pRow;
+    }
+    m_RowData.RemoveAt(nRow);
+    m_arRowHeights.RemoveAt(nRow);
+    --m_nRows;
+    if (nRow < m_nFixedRows) --m_nFixedRows;
+
+    if (focus.row == nRow) focus = CCellID();
+    else if (focus.row > nRow) --focus.row;
+    if (IsValid(focus)) SetFocusCell(focus);
+
+    ResetScrollBars();
+    SetModified(TRUE, -1, -1);
+    Refresh();
+    return TRUE;
 }
 
 BOOL CGridCtrl::DeleteAllItems()
@@ -532,6 +561,7 @@ BOOL CGridCtrl::SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass)
     pNewCell->SetCoords(nRow, nCol);
     pRow->SetAt(stored, pNewCell);
     delete pCurrCell;
+    ForgetShownPicture();
     return TRUE;
 }
 
@@ -543,6 +573,7 @@ BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetText(str);
+    ForgetShownPicture();
     SetModified(TRUE, nRow, nCol);
     return TRUE;
 }
@@ -558,6 +589,7 @@ BOOL CGridCtrl::SetItemImage(int nRow, int nCol, int iImage)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetImage(iImage);
+    ForgetShownPicture();
     SetModified(TRUE, nRow, nCol);
     return TRUE;
 }
@@ -588,6 +620,7 @@ BOOL CGridCtrl::SetItemFormat(int nRow, int nCol, UINT nFormat)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetFormat(nFormat);
+    ForgetShownPicture();
     return TRUE;
 }
 
@@ -602,6 +635,7 @@ BOOL CGridCtrl::SetItemTextColor(int nRow, int nCol, COLORREF cr)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetTextColor(cr);
+    ForgetShownPicture();
     return TRUE;
 }
 
@@ -616,6 +650,7 @@ BOOL CGridCtrl::SetItemBackColor(int nRow, int nCol, COLORREF cr)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetBackColor(cr);
+    ForgetShownPicture();
     return TRUE;
 }
 
@@ -630,6 +665,7 @@ BOOL CGridCtrl::SetItemFont(int nRow, int nCol, const LOGFONT* plf)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetFont(plf);
+    ForgetShownPicture();
     return TRUE;
 }
 
@@ -656,6 +692,7 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT nState)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetState(nState);
+    ForgetShownPicture();
     return TRUE;
 }
 
@@ -699,7 +736,7 @@ int CGridCtrl::GetRowHeight(int nRow) const
 BOOL CGridCtrl::SetRowHeight(int nRow, int height)
 {
     if (nRow < 0 || nRow >= m_nRows || height < 0) return FALSE;
-    m_arRowHeights[nRow] = height;
+    m_arRowHeights.SetAt(nRow, height);
     ResetScrollBars();
     return TRUE;
 }
@@ -713,37 +750,32 @@ int CGridCtrl::GetColumnWidth(int nCol) const
 BOOL CGridCtrl::SetColumnWidth(int nCol, int width)
 {
     if (nCol < 0 || nCol >= m_nCols || width < 0) return FALSE;
-    m_arColWidths[m_arColOrder[nCol]] = width;
+    m_arColWidths.SetAt(m_arColOrder[nCol], width);
     ResetScrollBars();
     return TRUE;
 }
 
+// The sums come from the size arrays, which keep them up to date as sizes change. Columns are
+// shown in stored order (the column order is the identity: it is reset with every change of the
+// column count and nothing else moves it), so the first stored widths are the fixed columns'.
 int CGridCtrl::GetFixedRowHeight() const
 {
-    int nHeight = 0;
-    for (int i = 0; i < m_nFixedRows; ++i) nHeight += GetRowHeight(i);
-    return nHeight;
+    return (int)m_arRowHeights.GetLeadingTotal(m_nFixedRows);
 }
 
 int CGridCtrl::GetFixedColumnWidth() const
 {
-    int nWidth = 0;
-    for (int i = 0; i < m_nFixedCols; ++i) nWidth += GetColumnWidth(i);
-    return nWidth;
+    return (int)m_arColWidths.GetLeadingTotal(m_nFixedCols);
 }
 
 long CGridCtrl::GetVirtualHeight() const
 {
-    long lHeight = 0;
-    for (INT_PTR i = 0; i < m_arRowHeights.GetSize(); ++i) lHeight += m_arRowHeights[i];
-    return lHeight;
+    return (long)m_arRowHeights.GetTotal();
 }
 
 long CGridCtrl::GetVirtualWidth() const
 {
-    long lWidth = 0;
-    for (INT_PTR i = 0; i < m_arColWidths.GetSize(); ++i) lWidth += m_arColWidths[i];
-    return lWidth;
+    return (long)m_arColWidths.GetTotal();
 }
 
 // Spreads a difference over the sizes from nFirst on that are not hidden (0): each gets the truncated
@@ -756,7 +788,7 @@ static UINT Adjusted(UINT size, long delta)
     return (UINT)(value < 1 ? 1 : value);
 }
 
-static void SpreadDifference(CUIntArray& sizes, int nFirst, int nCount, long difference)
+static void SpreadDifference(CGridSizeArray& sizes, int nFirst, int nCount, long difference)
 {
     int nVisible = 0;
     for (int i = nFirst; i < nCount; ++i)
@@ -764,10 +796,10 @@ static void SpreadDifference(CUIntArray& sizes, int nFirst, int nCount, long dif
     if (nVisible == 0) return;
     long share = difference / nVisible;
     for (int i = nFirst; i < nCount; ++i)
-        if (sizes[i] > 0) sizes[i] = Adjusted(sizes[i], share);
+        if (sizes[i] > 0) sizes.SetAt(i, Adjusted(sizes[i], share));
     long remainder = difference > 0 ? difference % nVisible : (-difference) % nVisible;
     for (int i = nFirst; i < nCount && remainder > 0; ++i, --remainder)
-        if (sizes[i] > 0) sizes[i] = Adjusted(sizes[i], difference > 0 ? 1 : -1);
+        if (sizes[i] > 0) sizes.SetAt(i, Adjusted(sizes[i], difference > 0 ? 1 : -1));
 }
 
 // Without a window (or its stand-in) there is no client area to fit, and nothing changes.
@@ -814,7 +846,7 @@ void CGridCtrl::ExpandLastColumn()
     GetGridClientRect(&rect);
     long difference = rect.Width() - GetVirtualWidth();
     if (difference > 0) {
-        m_arColWidths[nLastCol] += (UINT)difference;
+        m_arColWidths.SetAt(nLastCol, m_arColWidths[nLastCol] + (UINT)difference);
         Refresh();
     }
     ResetScrollBars();

@@ -9,6 +9,7 @@
 #include "framework/AfxOle.h"
 #include "grid/CellID.h"
 #include "grid/CellRange.h"
+#include "grid/GridArrays.h"
 #include "gridcells/GridCell.h"
 #include "gridcells/TitleTip.h"
 #include "gridcells/GridDropTarget.h"
@@ -94,6 +95,7 @@ public:
     BOOL SetFixedRowCount(int nFixedRows = 1);
     BOOL SetFixedColumnCount(int nFixedCols = 1);
     int InsertRow(LPCTSTR strHeading, int nRow = -1);
+    BOOL DeleteRow(int nRow);
     BOOL DeleteAllItems();
 
     // Sizes.
@@ -305,16 +307,20 @@ protected:
     void SizeSelectionMap(const CCellRange& range, INT_PTR nRestored);
     // Forgets the cached top-left non-fixed cell.
     void ForgetTopLeft() { m_idTopLeftCell.row = -1; m_idTopLeftCell.col = -1; }
+    // The screen may no longer show the grid as it is (its sizes or a cell changed without a repaint):
+    // the next scroll repaints its area instead of moving the pixels on screen.
+    void ForgetShownPicture() { m_idShownTopLeft = CCellID(); }
     // Geometry's view of the window (GridCtrlGeometry.cpp, GridCtrlPaint.cpp).
     BOOL HasGeometry() const;
     void GetGridClientRect(LPRECT pRect) const;
     void SendScroll(UINT nMessage, UINT nSBCode);
     void SetBarInfo(int nBar, SCROLLINFO* pInfo);
-    void InvalidateScrollArea(const CRect& rect);
+    BOOL GetSpan(BOOL bColumns, int nFrom, int nTo, int nLimit, int* pSpan) const;
+    void ScrollCells(const CCellID& idBefore, const CRect& area);
     void DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int maxRow, int top, int minCol, int maxCol,
                        int left, BOOL bClipTest);
     GRID_ROW* GetRowArray(int nRow) const
-    { return (nRow >= 0 && nRow < (int)m_RowData.GetSize()) ? (GRID_ROW*)m_RowData.GetAt(nRow) : nullptr; }
+    { return (nRow >= 0 && nRow < (int)m_RowData.GetSize()) ? m_RowData.GetAt(nRow) : nullptr; }
 
     DECLARE_MESSAGE_MAP()
 
@@ -347,8 +353,8 @@ public:
     int m_nFixedRows;
     int m_nCols;
     int m_nFixedCols;
-    CUIntArray m_arRowHeights;
-    CUIntArray m_arColWidths;
+    CGridSizeArray m_arRowHeights;
+    CGridSizeArray m_arColWidths;
     int m_nVScrollMax;
     int m_nHScrollMax;
     CRuntimeClass* m_pRtcDefault;
@@ -357,7 +363,7 @@ public:
     CGridDefaultCell m_cellFixedRowDef;
     CGridDefaultCell m_cellFixedRowColDef;
     CImageList* m_pImageList;
-    CPtrArray m_RowData;   // GRID_ROW* per row
+    CGridArray<GRID_ROW*> m_RowData;
     int m_MouseMode;
     BOOL m_bLMouseButtonDown;
     CPoint m_LeftClickDownPoint;
@@ -381,6 +387,9 @@ public:
     BOOL m_bAscending;
     BOOL m_bPrintColors;
     std::vector<int> m_arColOrder;
+
+    // The top-left cell for which the screen shows the scroll area; (-1, -1) when unsure.
+    CCellID m_idShownTopLeft;
 
     // The stand-in geometry of SetGeometryOverride: client area, positions and pages (horizontal, vertical).
     BOOL m_bGeometryOverride = FALSE;

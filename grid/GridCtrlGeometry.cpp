@@ -387,6 +387,7 @@ void CGridCtrl::SendScroll(UINT nMessage, UINT nSBCode)
 void CGridCtrl::ResetScrollBars()
 {
     m_idTopLeftCell.row = -1;
+    ForgetShownPicture();
     if (!m_bAllowDraw || !HasGeometry()) return;
 
     CRect rect;
@@ -476,11 +477,46 @@ void CGridCtrl::EnableScrollBars(int nBar, BOOL bEnable)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Scrolling. The scroll area is repainted rather than blitted: painting is double-buffered.
+// Scrolling. What stays visible of the scroll area is moved on screen, and only the band that
+// scrolled in is painted. The picture of the scroll area depends on the top-left cell alone, not on
+// the scroll position itself, so the pixels move by the sizes of the rows or columns that the
+// top-left cell passed.
 
-void CGridCtrl::InvalidateScrollArea(const CRect& rect)
+// The pixels from the leading edge of one row (bColumns: column) to that of another, negative when
+// the second comes first. FALSE when they are more than nLimit pixels apart (the walk stops there)
+// or an index is out of range.
+BOOL CGridCtrl::GetSpan(BOOL bColumns, int nFrom, int nTo, int nLimit, int* pSpan) const
 {
-    if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) InvalidateRect(rect);
+    int lo = nFrom < nTo ? nFrom : nTo, hi = nFrom < nTo ? nTo : nFrom;
+    int span = 0;
+    for (int i = lo; i < hi; ++i) {
+        int size = bColumns ? GetColumnWidth(i) : GetRowHeight(i);
+        if (size < 0) return FALSE;
+        span += size;
+        if (span > nLimit) return FALSE;
+    }
+    *pSpan = nFrom < nTo ? span : -span;
+    return TRUE;
+}
+
+// After the scroll position has moved: brings the picture of the scroll area from the top-left cell
+// idBefore to the current one.
+void CGridCtrl::ScrollCells(const CCellID& idBefore, const CRect& area)
+{
+    if (m_bGeometryOverride || !::IsWindow(m_hWnd)) return;
+    CCellID idAfter = GetTopLeftNonFixedCell(FALSE);
+    if (idAfter == idBefore) return;
+    // Pixels are moved only when the screen is known to show the picture they are moved from.
+    BOOL bShown = idBefore == m_idShownTopLeft;
+    m_idShownTopLeft = idAfter;
+    int dx = 0, dy = 0;
+    if (!bShown || !GetSpan(TRUE, idAfter.col, idBefore.col, area.Width() - 1, &dx) ||
+        !GetSpan(FALSE, idAfter.row, idBefore.row, area.Height() - 1, &dy)) {
+        InvalidateRect(area);
+        return;
+    }
+    // A part of the area still waiting for its paint moves along with the pixels.
+    ::ScrollWindowEx(m_hWnd, dx, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
 }
 
 void CGridCtrl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
@@ -503,7 +539,7 @@ void CGridCtrl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
             while (iRowToUse > GetFixedRowCount() && GetRowHeight(iRowToUse) <= 0) --iRowToUse;
             int yScroll = GetRowHeight(iRowToUse);
             SetScrollPos32(SB_VERT, scrollPos - yScroll > 0 ? scrollPos - yScroll : 0, TRUE);
-            InvalidateScrollArea(rect);
+            ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_LINEDOWN:
@@ -512,29 +548,28 @@ void CGridCtrl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
             while (iRowToUse < GetRowCount() - 1 && GetRowHeight(iRowToUse) <= 0) ++iRowToUse;
             int yScroll = GetRowHeight(iRowToUse);
             SetScrollPos32(SB_VERT, scrollPos + yScroll, TRUE);
-            if (GetScrollPos32(SB_VERT, FALSE) != scrollPos) InvalidateScrollArea(rect);
+            if (GetScrollPos32(SB_VERT, FALSE) != scrollPos) ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_PAGEUP:
         if (scrollPos > 0) {
             int pos = scrollPos - rect.Height();
             SetScrollPos32(SB_VERT, pos > 0 ? pos : 0, TRUE);
-            InvalidateScrollArea(rect);
+            ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_PAGEDOWN:
         if (scrollPos < m_nVScrollMax) {
             int pos = scrollPos + rect.Height();
             SetScrollPos32(SB_VERT, pos < m_nVScrollMax ? pos : m_nVScrollMax, TRUE);
-            InvalidateScrollArea(rect);
+            ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
         SetScrollPos32(SB_VERT, GetScrollPos32(SB_VERT, TRUE), TRUE);
         m_idTopLeftCell.row = -1;
-        CCellID idNewTopLeft = GetTopLeftNonFixedCell(FALSE);
-        if (idNewTopLeft != idTopLeft) InvalidateScrollArea(rect);
+        ScrollCells(idTopLeft, rect);
         break;
     }
     case SB_TOP:
@@ -574,7 +609,7 @@ void CGridCtrl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
             while (iColToUse > GetFixedColumnCount() && GetColumnWidth(iColToUse) <= 0) --iColToUse;
             int xScroll = GetColumnWidth(iColToUse);
             SetScrollPos32(SB_HORZ, scrollPos - xScroll > 0 ? scrollPos - xScroll : 0, TRUE);
-            InvalidateScrollArea(rect);
+            ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_LINERIGHT:
@@ -583,29 +618,28 @@ void CGridCtrl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
             while (iColToUse < GetColumnCount() - 1 && GetColumnWidth(iColToUse) <= 0) ++iColToUse;
             int xScroll = GetColumnWidth(iColToUse);
             SetScrollPos32(SB_HORZ, scrollPos + xScroll, TRUE);
-            if (GetScrollPos32(SB_HORZ, FALSE) != scrollPos) InvalidateScrollArea(rect);
+            if (GetScrollPos32(SB_HORZ, FALSE) != scrollPos) ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_PAGELEFT:
         if (scrollPos > 0) {
             int pos = scrollPos - rect.Width();
             SetScrollPos32(SB_HORZ, pos > 0 ? pos : 0, TRUE);
-            InvalidateScrollArea(rect);
+            ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_PAGERIGHT:
         if (scrollPos < m_nHScrollMax) {
             int pos = scrollPos + rect.Width();
             SetScrollPos32(SB_HORZ, pos < m_nHScrollMax ? pos : m_nHScrollMax, TRUE);
-            InvalidateScrollArea(rect);
+            ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
         SetScrollPos32(SB_HORZ, GetScrollPos32(SB_HORZ, TRUE), TRUE);
         m_idTopLeftCell.row = -1;
-        CCellID idNewTopLeft = GetTopLeftNonFixedCell(FALSE);
-        if (idNewTopLeft != idTopLeft) InvalidateScrollArea(rect);
+        ScrollCells(idTopLeft, rect);
         break;
     }
     case SB_LEFT:
@@ -700,7 +734,7 @@ BOOL CGridCtrl::AutoSizeRow(int nRow, BOOL bResetScroll)
         CSize size = pCell->GetCellExtent(pDC);
         if (size.cy > nHeight) nHeight = size.cy;
     }
-    m_arRowHeights[nRow] = nHeight;
+    m_arRowHeights.SetAt(nRow, nHeight);
     ReleaseDC(pDC);
     if (bResetScroll) ResetScrollBars();
     return TRUE;
@@ -724,7 +758,7 @@ BOOL CGridCtrl::AutoSizeColumn(int nCol, UINT nAutoSizeStyle, BOOL bResetScroll)
         CSize size = pCell->GetCellExtent(pDC);
         if (size.cx > nWidth) nWidth = size.cx;
     }
-    m_arColWidths[nCol] = nWidth;
+    m_arColWidths.SetAt(nCol, nWidth);
     ReleaseDC(pDC);
     if (bResetScroll) ResetScrollBars();
     return TRUE;

@@ -7,13 +7,26 @@
 
 void CGridCtrl::OnPaint()
 {
-    CPaintDC dc(this);
-    if (m_bDoubleBuffer) {
-        CMemDC memDC(&dc);
-        OnDraw(&memDC);
-    } else {
-        OnDraw(&dc);
+    // A paint of the whole client area brings the screen in step with the grid.
+    BOOL bWhole = FALSE;
+    CRect client, update;
+    GetClientRect(&client);
+    if (HRGN hUpdate = ::CreateRectRgn(0, 0, 0, 0)) {
+        bWhole = ::GetUpdateRgn(m_hWnd, hUpdate, FALSE) == SIMPLEREGION && ::GetRgnBox(hUpdate, &update) &&
+                 update.left <= client.left && update.top <= client.top && update.right >= client.right &&
+                 update.bottom >= client.bottom;
+        ::DeleteObject(hUpdate);
     }
+    {
+        CPaintDC dc(this);
+        if (m_bDoubleBuffer) {
+            CMemDC memDC(&dc);
+            OnDraw(&memDC);
+        } else {
+            OnDraw(&dc);
+        }
+    }
+    if (bWhole && m_bAllowDraw) m_idShownTopLeft = GetTopLeftNonFixedCell(FALSE);
 }
 
 BOOL CGridCtrl::OnEraseBkgnd(CDC* pDC)

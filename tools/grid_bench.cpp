@@ -2,11 +2,19 @@
 // growing to 100,000 rows of 10 columns, appending rows, selecting a large range and clearing it,
 // and deleting everything. A second part selects the same small range in a small and in a large
 // grid: selecting, testing and clearing must cost what the selection holds, not what the grid holds.
+// The last part puts the grid and a list view side by side in windows of the same size with the same
+// data, appends, scrolls and deletes in both, and ends with the summary lines to compare at a glance.
+// Appending and deleting happen while the windows are hidden, scrolling while they are shown.
+// "grid_bench --rows N" runs the side-by-side part with N rows instead of 100,000.
 #include "grid/GridCtrl.h"
 #include "tools/BenchClock.h"
+#include <commctrl.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <new>
+#include <vector>
 
 // ---------------------------------------------------------------------------------------------
 // Live heap bytes requested through operator new (the containers, the cells and their texts).
@@ -100,11 +108,205 @@ SelectionTimes TimeSelection(CGridCtrl& grid, int nSelRows, int rounds)
 }
 }
 
+// ---------------------------------------------------------------------------------------------
+// The grid beside a list view: the same window size, 5 columns, every cell the same 19-character text.
+
+namespace {
+const int kSideCols = 5;
+const wchar_t kCellText[] = L"Some text of a cell";   // 19 characters
+const int kSideWidth = 500, kSideHeight = 420;
+const int kScrollLines = 1000;
+
+
+// 100000 -> "100,000"
+CString Thousands(long long n)
+{
+    CString digits;
+    digits.Format(L"%lld", n);
+    CString out;
+    int len = digits.GetLength();
+    for (int i = 0; i < len; ++i) {
+        if (i > 0 && (len - i) % 3 == 0) out += L',';
+        out += digits[i];
+    }
+    return out;
+}
+
+// Hidden until shown for scrolling: every call that draws on a visible window of this Wine costs
+// milliseconds of the display server, which would bury what the controls themselves cost.
+HWND MakeHost(LPCWSTR title)
+{
+    RECT r = {0, 0, kSideWidth, kSideHeight};
+    ::AdjustWindowRectEx(&r, WS_POPUP | WS_CAPTION, FALSE, 0);
+    return ::CreateWindowExW(0, L"STATIC", title, WS_POPUP | WS_CAPTION, 40, 40, r.right - r.left, r.bottom - r.top,
+                             nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+void ShowHost(HWND host, BOOL bShow)
+{
+    ::ShowWindow(host, bShow ? SW_SHOWNOACTIVATE : SW_HIDE);
+    ::UpdateWindow(host);
+    BenchPump();
+}
+
+// Seconds for nLines lines down, each painted at once, with the window shown.
+double TimeScroll(HWND host, HWND control, int nLines)
+{
+    ShowHost(host, TRUE);
+    double a = BenchSeconds();
+    for (int i = 0; i < nLines; ++i) {
+        ::SendMessageW(control, WM_VSCROLL, SB_LINEDOWN, 0);
+        ::UpdateWindow(control);
+    }
+    BenchPump();
+    double seconds = BenchSeconds() - a;
+    ShowHost(host, FALSE);
+    return seconds;
+}
+
+struct SideTimes {
+    double append = 0, scroll = 0, remove = 0;   // seconds
+};
+
+// A grid window with a fixed row of column titles, as the list view has its header.
+class GridSide {
+public:
+    GridSide()
+    {
+        m_host = MakeHost(L"grid");
+        HWND h = ::CreateWindowExW(WS_EX_CLIENTEDGE, GRIDCTRL_CLASSNAME, L"", WS_CHILD | WS_VISIBLE, 0, 0, kSideWidth,
+                                   kSideHeight, m_host, (HMENU)101, ::GetModuleHandleW(nullptr), nullptr);
+        m_grid.SubclassWindow(h);
+        m_grid.SetColumnCount(kSideCols);
+        m_grid.SetFixedRowCount(1);
+        for (int c = 0; c < kSideCols; ++c) {
+            CString title;
+            title.Format(L"Column %d", c);
+            m_grid.SetItemText(0, c, title);
+            m_grid.SetColumnWidth(c, (kSideWidth - 30) / kSideCols);
+        }
+        ::UpdateWindow(m_host);
+        BenchPump();
+    }
+    ~GridSide()
+    {
+        m_grid.DestroyWindow();
+        ::DestroyWindow(m_host);
+        BenchPump();
+    }
+    double Append(int nRows)
+    {
+        double a = BenchSeconds();
+        for (int i = 0; i < nRows; ++i) {
+            int row = m_grid.InsertRow(kCellText, -1);
+            for (int c = 1; c < kSideCols; ++c) m_grid.SetItemText(row, c, kCellText);
+        }
+        ::UpdateWindow(m_grid.GetSafeHwnd());
+        BenchPump();
+        return BenchSeconds() - a;
+    }
+    double Scroll(int nLines) { return TimeScroll(m_host, m_grid.GetSafeHwnd(), nLines); }
+    double DeleteFromTop()
+    {
+        double a = BenchSeconds();
+        while (m_grid.GetRowCount() > 1) m_grid.DeleteRow(1);
+        ::UpdateWindow(m_grid.GetSafeHwnd());
+        BenchPump();
+        return BenchSeconds() - a;
+    }
+private:
+    HWND m_host = nullptr;
+    CGridCtrl m_grid;
+};
+
+class ListSide {
+public:
+    ListSide()
+    {
+        m_host = MakeHost(L"list view");
+        m_list = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0,
+                                   kSideWidth, kSideHeight, m_host, (HMENU)102, ::GetModuleHandleW(nullptr), nullptr);
+        for (int c = 0; c < kSideCols; ++c) {
+            CString title;
+            title.Format(L"Column %d", c);
+            LVCOLUMNW col = {};
+            col.mask = LVCF_TEXT | LVCF_WIDTH;
+            col.cx = (kSideWidth - 30) / kSideCols;
+            col.pszText = (LPWSTR)(LPCWSTR)title;
+            ::SendMessageW(m_list, LVM_INSERTCOLUMNW, c, (LPARAM)&col);
+        }
+        ::UpdateWindow(m_host);
+        BenchPump();
+    }
+    ~ListSide()
+    {
+        ::DestroyWindow(m_host);
+        BenchPump();
+    }
+    double Append(int nRows)
+    {
+        double a = BenchSeconds();
+        for (int i = 0; i < nRows; ++i) {
+            LVITEMW item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = m_count;
+            item.pszText = (LPWSTR)kCellText;
+            int row = (int)::SendMessageW(m_list, LVM_INSERTITEMW, 0, (LPARAM)&item);
+            for (int c = 1; c < kSideCols; ++c) {
+                item.iSubItem = c;
+                ::SendMessageW(m_list, LVM_SETITEMTEXTW, row, (LPARAM)&item);
+            }
+            ++m_count;
+        }
+        ::UpdateWindow(m_list);
+        BenchPump();
+        return BenchSeconds() - a;
+    }
+    double Scroll(int nLines) { return TimeScroll(m_host, m_list, nLines); }
+    double DeleteFromTop()
+    {
+        double a = BenchSeconds();
+        while (::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0) > 0) ::SendMessageW(m_list, LVM_DELETEITEM, 0, 0);
+        ::UpdateWindow(m_list);
+        BenchPump();
+        m_count = 0;
+        return BenchSeconds() - a;
+    }
+private:
+    HWND m_host = nullptr;
+    HWND m_list = nullptr;
+    int m_count = 0;
+};
+
+double Ratio(double a, double b) { return b > 0 ? a / b : 0.0; }
+
+// Seconds per row of appending nRows rows to a fresh grid window: the median of a few runs.
+double GridAppendPerRow(int nRows, int nRuns)
+{
+    std::vector<double> perRow;
+    for (int i = 0; i < nRuns; ++i) {
+        GridSide grid;
+        perRow.push_back(grid.Append(nRows) / nRows);
+    }
+    std::sort(perRow.begin(), perRow.end());
+    return perRow[perRow.size() / 2];
+}
+}
+
 int wmain(int argc, wchar_t** argv)
 {
-    // A larger selection can be asked for on the command line (rows of 9 selectable columns).
-    int nLargeSelRows = argc > 1 ? _wtoi(argv[1]) : 50000;
+    setvbuf(stdout, nullptr, _IONBF, 0);   // each figure shows as soon as it is measured
+    // A larger selection can be asked for on the command line (rows of 9 selectable columns), and
+    // another row count for the side-by-side part with --rows N.
+    int nLargeSelRows = 50000;
+    int nSideRows = 100000;
+    for (int i = 1; i < argc; ++i) {
+        if (wcscmp(argv[i], L"--rows") == 0 && i + 1 < argc) nSideRows = _wtoi(argv[++i]);
+        else nLargeSelRows = _wtoi(argv[i]);
+    }
     if (nLargeSelRows < 1 || nLargeSelRows > 65534) nLargeSelRows = 50000;
+    if (nSideRows < 1000) nSideRows = 1000;
+    double bytesPerCell = 0, bytesMoreWithText = 0;
 
     wprintf(L"grid model, no window: %d rows x %d columns, 1 fixed row and column\n", kRows, kCols);
     {
@@ -121,13 +323,14 @@ int wmain(int argc, wchar_t** argv)
         double b = BenchSeconds();
         long long cells = (long long)kRows * kCols;
         Line(L"SetRowCount 0 -> 100,000 (10 columns)", b - a, cells, L"cell");
+        bytesPerCell = (double)(g_liveBytes - empty) / (double)cells;
         wprintf(L"  %-46ls %10.1f bytes per cell (%lld bytes for %lld cells; empty grid %lld bytes)\n",
-                L"heap", (double)(g_liveBytes - empty) / (double)cells, g_liveBytes - empty, cells, empty - before);
+                L"heap", bytesPerCell, g_liveBytes - empty, cells, empty - before);
 
         long long filled = g_liveBytes;
-        for (int r = 1; r <= 1000; ++r) grid.SetItemText(r, 1, L"Some text of a cell");
-        wprintf(L"  %-46ls %10.1f bytes more per cell given a 19-character text\n", L"heap",
-                (double)(g_liveBytes - filled) / 1000.0);
+        for (int r = 1; r <= 1000; ++r) grid.SetItemText(r, 1, kCellText);
+        bytesMoreWithText = (double)(g_liveBytes - filled) / 1000.0;
+        wprintf(L"  %-46ls %10.1f bytes more per cell given a 19-character text\n", L"heap", bytesMoreWithText);
 
         const int kAppends = 10000;
         a = BenchSeconds();
@@ -194,7 +397,7 @@ int wmain(int argc, wchar_t** argv)
                 after.select * 1e3, after.test * 1e3, after.clear * 1e3, after.selected);
     }
 
-    wprintf(L"\nwith a window (scroll bars are recomputed from the row heights on every append)\n");
+    wprintf(L"\nwith a window (the scroll bars follow every append)\n");
     {
         HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 520, 420, nullptr, nullptr,
                                       ::GetModuleHandleW(nullptr), nullptr);
@@ -224,5 +427,35 @@ int wmain(int argc, wchar_t** argv)
         grid.DestroyWindow();
         ::DestroyWindow(host);
     }
+
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    CString rows = Thousands(nSideRows);
+    wprintf(L"\ngrid and list view side by side: windows of %d x %d, %d columns, 19-character texts\n", kSideWidth,
+            kSideHeight, kSideCols);
+    double perRowSmall = GridAppendPerRow(1000, 5);
+    SideTimes grid, list;
+    {
+        GridSide side;
+        grid.append = side.Append(nSideRows);
+        grid.scroll = side.Scroll(kScrollLines);
+        grid.remove = side.DeleteFromTop();
+    }
+    {
+        ListSide side;
+        list.append = side.Append(nSideRows);
+        list.scroll = side.Scroll(kScrollLines);
+        list.remove = side.DeleteFromTop();
+    }
+    double perRowLarge = grid.append / nSideRows;
+    wprintf(L"append %ls rows: grid %.0f ms, list view %.0f ms, ratio grid / list view %.2f\n", (LPCWSTR)rows,
+            grid.append * 1e3, list.append * 1e3, Ratio(grid.append, list.append));
+    wprintf(L"append cost per row, %ls rows / 1,000 rows: %.2f\n", (LPCWSTR)rows, Ratio(perRowLarge, perRowSmall));
+    wprintf(L"delete %ls rows from the top: grid %.0f ms, list view %.0f ms, ratio grid / list view %.2f\n",
+            (LPCWSTR)rows, grid.remove * 1e3, list.remove * 1e3, Ratio(grid.remove, list.remove));
+    wprintf(L"scroll %ls lines down: grid %.0f ms, list view %.0f ms, ratio grid / list view %.2f\n",
+            (LPCWSTR)Thousands(kScrollLines), grid.scroll * 1e3, list.scroll * 1e3, Ratio(grid.scroll, list.scroll));
+    wprintf(L"memory per cell: %.0f bytes (%.0f with a 19-character text)\n", bytesPerCell,
+            bytesPerCell + bytesMoreWithText);
     return 0;
 }
