@@ -38,6 +38,7 @@ int CWinApp::Run()
 {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (AfxPreTranslateMessage(&msg, m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
@@ -54,6 +55,12 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const
 void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) { m_strRegistryKey = lpszRegistryKey; }
 
 CWinApp* AfxGetApp() { return g_pApp; }
+
+BOOL AfxPreTranslateMessage(MSG* pMsg, HWND hWndStop)
+{
+    if (CWnd::WalkPreTranslateTree(hWndStop, pMsg)) return TRUE;
+    return g_pApp ? g_pApp->PreTranslateMessage(pMsg) : FALSE;
+}
 HINSTANCE AfxGetInstanceHandle() { return g_pApp ? g_pApp->m_hInstance : ::GetModuleHandleW(nullptr); }
 HINSTANCE AfxGetResourceHandle() { return g_hResource ? g_hResource : ::GetModuleHandleW(nullptr); }
 void AfxSetResourceHandle(HINSTANCE hInst) { g_hResource = hInst; }

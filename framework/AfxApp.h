@@ -12,6 +12,8 @@ public:
     virtual BOOL InitInstance();
     virtual int Run();
     virtual int ExitInstance();
+    // The application's own look at each message its loops fetch, after the windows have declined it.
+    virtual BOOL PreTranslateMessage(MSG* pMsg) { (void)pMsg; return FALSE; }
 
     HICON LoadIcon(UINT nIDResource) const;
     HCURSOR LoadStandardCursor(LPCWSTR lpszCursorName) const { return ::LoadCursorW(nullptr, lpszCursorName); }
@@ -38,6 +40,9 @@ LPCWSTR AfxGetAppName();
 CWnd* AfxGetMainWnd();
 // Hosting ActiveX controls is not needed by this program; the call marks where an application enables it.
 void AfxEnableControlContainer();
+// Offers a fetched message to the window objects from its window up to hWndStop, then to the
+// application; TRUE when one of them handled it and it must not be dispatched.
+BOOL AfxPreTranslateMessage(MSG* pMsg, HWND hWndStop = nullptr);
 // The framework's entry, called by wWinMain.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
 

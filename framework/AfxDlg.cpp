@@ -33,19 +33,65 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
         // From here on the dialog object sees every message first; what it leaves goes back to
         // the dialog manager, which calls this procedure again and gets FALSE.
         pDlg->SubclassWindow(hWnd);
-        return pDlg->OnInitDialog();
+        BOOL wasVisible = ::IsWindowVisible(hWnd);
+        CRect before;
+        ::GetWindowRect(hWnd, &before);
+        BOOL r = pDlg->OnInitDialog();
+        // A top-level dialog that neither showed nor placed itself while it set up opens centred,
+        // whatever size it gave itself.
+        CRect after;
+        ::GetWindowRect(hWnd, &after);
+        if (::IsWindow(hWnd) && !wasVisible && !::IsWindowVisible(hWnd) && !(::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD) &&
+            after.TopLeft() == before.TopLeft())
+            pDlg->CenterWindow();
+        return r;
     }
     return FALSE;
 }
 
 INT_PTR CDialog::DoModal()
 {
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    if (!owner && AfxGetMainWnd() && AfxGetMainWnd() != this) owner = AfxGetMainWnd()->m_hWnd;
+    // Only a top-level window can own a dialog and be disabled for it.
+    if (owner) owner = ::GetAncestor(owner, GA_ROOT);
+    BOOL disabledOwner = owner && ::IsWindowEnabled(owner);
+    if (disabledOwner) ::EnableWindow(owner, FALSE);
+
     m_bModal = TRUE;
-    HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!parent && AfxGetMainWnd() && AfxGetMainWnd() != this) parent = AfxGetMainWnd()->m_hWnd;
-    INT_PTR r = ::DialogBoxParamW(AfxGetResourceHandle(), m_lpszTemplateName, parent, AfxDlgProc, (LPARAM)this);
+    m_bEndModal = FALSE;
+    m_nModalResult = -1;
+    HWND h = ::CreateDialogParamW(AfxGetResourceHandle(), m_lpszTemplateName, owner, AfxDlgProc, (LPARAM)this);
+    if (h && !m_bEndModal) {
+        if (!::IsWindowVisible(h)) ::ShowWindow(h, SW_SHOWNORMAL);
+        RunModalLoop(h);
+    }
+    // Give the owner back its input before this window goes, so that activation returns to it.
+    if (h && ::IsWindow(h))
+        ::SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (disabledOwner) ::EnableWindow(owner, TRUE);
+    if (owner && h && ::GetActiveWindow() == h) ::SetActiveWindow(owner);
+    if (h && ::IsWindow(h)) ::DestroyWindow(h);
     m_bModal = FALSE;
-    return r;
+    return h ? m_nModalResult : -1;
+}
+
+void CDialog::RunModalLoop(HWND hDlg)
+{
+    MSG msg;
+    while (!m_bEndModal) {
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            // The program is quitting: end this loop and leave the quit for the loop outside.
+            ::PostQuitMessage((int)msg.wParam);
+            break;
+        }
+        if (got < 0) break;
+        if (AfxPreTranslateMessage(&msg, hDlg)) continue;
+        if (::IsWindow(hDlg) && ::IsDialogMessageW(hDlg, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
 }
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
@@ -62,8 +108,14 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 void CDialog::EndDialog(int nResult)
 {
     m_nEndResult = nResult;
-    if (m_bModal) ::EndDialog(m_hWnd, nResult);
-    else ::DestroyWindow(m_hWnd);
+    if (m_bModal) {
+        m_nModalResult = nResult;
+        m_bEndModal = TRUE;
+        // Wakes the loop in case this came from a message that did not pass through it.
+        if (m_hWnd) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+    } else {
+        ::DestroyWindow(m_hWnd);
+    }
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate)

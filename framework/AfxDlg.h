@@ -19,7 +19,8 @@ public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     ~CDialog() override;
 
-    // Runs the dialog modally; returns what EndDialog was given, or -1 when it could not be created.
+    // Runs the dialog modally with the owner disabled; returns what EndDialog was given, or -1 when
+    // it could not be created.
     virtual INT_PTR DoModal();
     // Creates the dialog modeless (tests host dialogs this way).
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
@@ -39,6 +40,11 @@ public:
 protected:
     virtual void DoDataExchange(CDataExchange* pDX) { (void)pDX; }
     BOOL m_bModal = FALSE;
+    BOOL m_bEndModal = FALSE;
+    INT_PTR m_nModalResult = -1;
+    // Fetches and dispatches messages until EndDialog; each is offered to PreTranslateMessage and
+    // then to the dialog manager's keyboard handling first.
+    void RunModalLoop(HWND hDlg);
 
     DECLARE_MESSAGE_MAP()
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);

@@ -53,6 +53,9 @@ protected: \
     {WM_COMMAND, (UINT)(code), (UINT)(id), (UINT)(id), AFX_THUNK { AFX_UNUSED; (AFX_THIS->*(memberFxn))(); return TRUE; }},
 #define ON_NOTIFY(code, id, memberFxn) \
     {WM_NOTIFY, (UINT)(code), (UINT)(id), (UINT)(id), AFX_THUNK { AFX_UNUSED; *r = 0; (AFX_THIS->*(memberFxn))((NMHDR*)lParam, r); return TRUE; }},
+// The enable handler of a command: called with the CCmdUI of the item being brought up to date.
+#define ON_UPDATE_COMMAND_UI(id, memberFxn) \
+    {WM_COMMAND, CN_UPDATE_COMMAND_UI, (UINT)(id), (UINT)(id), AFX_THUNK { AFX_UNUSED; (AFX_THIS->*(memberFxn))((CCmdUI*)lParam); return TRUE; }},
 #define ON_MESSAGE(message, memberFxn) \
     {(UINT)(message), 0, 0, 0, AFX_THUNK { AFX_UNUSED; *r = (AFX_THIS->*(memberFxn))(wParam, lParam); return TRUE; }},
 

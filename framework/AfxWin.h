@@ -23,6 +23,7 @@ protected:
     virtual const AFX_MSGMAP* GetMessageMap() const;
     static const AFX_MSGMAP_ENTRY* FindMessageEntry(const AFX_MSGMAP* pMap, UINT nMessage, UINT nCode, UINT nID);
     friend class CWnd;
+    friend class CCmdUI;
 };
 
 class CWnd : public CCmdTarget {
@@ -63,6 +64,9 @@ public:
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL PreTranslateMessage(MSG* pMsg) { (void)pMsg; return FALSE; }
+    // Offers a message to the objects of the window it is for and of each parent in turn, up to and
+    // including hWndStop (or to the top when hWndStop is null); TRUE when one of them took it.
+    static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
     // Passes the message being handled on to the window's previous procedure.
     LRESULT Default();
 
@@ -99,6 +103,9 @@ public:
     void MoveWindow(int x, int y, int w, int h, BOOL bRepaint = TRUE) { ::MoveWindow(m_hWnd, x, y, w, h, bRepaint); }
     void MoveWindow(LPCRECT r, BOOL bRepaint = TRUE) { MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, bRepaint); }
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
+    // Centres a child in its parent; any other window over its owner (or pAlternateOwner) when that
+    // is visible and not minimised, else over the work area of its monitor; kept inside that area.
+    void CenterWindow(CWnd* pAlternateOwner = nullptr);
     static const CWnd wndTop, wndBottom, wndTopMost, wndNoTopMost;
 
     // Painting.
@@ -185,6 +192,27 @@ protected:
 };
 
 class CScrollBar : public CWnd {
+};
+
+// The notification code under which a command's enable handler is listed in a message map.
+#define CN_UPDATE_COMMAND_UI ((UINT)(-1))
+
+// One user-interface item of a command (a menu item, or a window such as a toolbar button), handed
+// to the command's enable handler so that it can say whether the command can act now.
+class CCmdUI {
+public:
+    CCmdUI() {}
+    virtual ~CCmdUI() {}
+    UINT m_nID = 0;              // the command
+    UINT m_nIndex = 0;           // the item's position in m_pMenu
+    CMenu* m_pMenu = nullptr;    // the menu that holds the item, or null
+    CWnd* m_pOther = nullptr;    // the window that stands for the command, or null
+    BOOL m_bEnableChanged = FALSE;
+
+    virtual void Enable(BOOL bOn = TRUE);
+    // Routes the item through pTarget's message map to the command's enable handler. Without one,
+    // and with bDisableIfNoHandler, the item is enabled exactly when pTarget handles the command.
+    BOOL DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHandler);
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -43,6 +43,34 @@ BOOL CCmdTarget::OnCmdMsg(UINT nMessage, UINT nCode, UINT nID, WPARAM wParam, LP
 }
 
 // ---------------------------------------------------------------------------------------------
+// Command state of menu items and windows
+
+void CCmdUI::Enable(BOOL bOn)
+{
+    if (m_pMenu && m_pMenu->m_hMenu) {
+        ::EnableMenuItem(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
+    } else if (m_pOther && m_pOther->m_hWnd) {
+        // A window that loses its command keeps no keyboard focus: the focus moves on first.
+        if (!bOn && ::GetFocus() == m_pOther->m_hWnd) {
+            HWND parent = ::GetParent(m_pOther->m_hWnd);
+            if (parent) ::SendMessageW(parent, WM_NEXTDLGCTL, 0, FALSE);
+        }
+        ::EnableWindow(m_pOther->m_hWnd, bOn);
+    }
+    m_bEnableChanged = TRUE;
+}
+
+BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHandler)
+{
+    if (!pTarget || m_nID == 0) return TRUE;
+    m_bEnableChanged = FALSE;
+    BOOL handled = pTarget->OnCmdMsg(WM_COMMAND, CN_UPDATE_COMMAND_UI, m_nID, 0, (LPARAM)this, nullptr);
+    if (bDisableIfNoHandler && !m_bEnableChanged)
+        Enable(CCmdTarget::FindMessageEntry(pTarget->GetMessageMap(), WM_COMMAND, 0, m_nID) != nullptr);
+    return handled;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Handle maps and the message being handled
 
 namespace {
@@ -364,6 +392,51 @@ void CWnd::ScreenToClient(LPRECT r) const
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags)
 {
     return ::SetWindowPos(m_hWnd, InsertAfterHandle(pWndInsertAfter), x, y, cx, cy, nFlags);
+}
+
+void CWnd::CenterWindow(CWnd* pAlternateOwner)
+{
+    DWORD style = GetStyle();
+    HWND hCenter = pAlternateOwner ? pAlternateOwner->m_hWnd : nullptr;
+    CRect area, over;
+    if (style & WS_CHILD) {
+        HWND parent = ::GetParent(m_hWnd);
+        ::GetClientRect(parent, &area);
+        over = area;
+        if (hCenter && hCenter != parent) {
+            ::GetWindowRect(hCenter, &over);
+            ::MapWindowPoints(nullptr, parent, (LPPOINT)&over, 2);
+        }
+    } else {
+        if (!hCenter) hCenter = ::GetWindow(m_hWnd, GW_OWNER);
+        if (hCenter && (!::IsWindowVisible(hCenter) || ::IsIconic(hCenter))) hCenter = nullptr;
+        MONITORINFO mi = {sizeof mi};
+        HMONITOR mon = ::MonitorFromWindow(hCenter ? hCenter : m_hWnd, MONITOR_DEFAULTTONEAREST);
+        if (mon && ::GetMonitorInfoW(mon, &mi)) area = mi.rcWork;
+        else ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        if (hCenter) ::GetWindowRect(hCenter, &over);
+        else over = area;
+    }
+    CRect me;
+    ::GetWindowRect(m_hWnd, &me);
+    int x = (over.left + over.right) / 2 - me.Width() / 2;
+    int y = (over.top + over.bottom) / 2 - me.Height() / 2;
+    // A window wider or taller than the area shows its top-left part rather than losing its caption.
+    if (x + me.Width() > area.right) x = area.right - me.Width();
+    if (x < area.left) x = area.left;
+    if (y + me.Height() > area.bottom) y = area.bottom - me.Height();
+    if (y < area.top) y = area.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg)
+{
+    for (HWND h = pMsg->hwnd; h; h = ::GetParent(h)) {
+        CWnd* pWnd = FromHandlePermanent(h);
+        if (pWnd && pWnd->PreTranslateMessage(pMsg)) return TRUE;
+        if (h == hWndStop) break;
+    }
+    return FALSE;
 }
 
 CMenu* CWnd::GetSystemMenu(BOOL bRevert) const

@@ -1,4 +1,5 @@
 #include "WindowCapture.h"
+#include "framework/AfxApp.h"
 #include <cstdio>
 
 void PumpMessages(DWORD ms)
@@ -12,6 +13,18 @@ void PumpMessages(DWORD ms)
         }
         if ((int)(::GetTickCount() - end) >= 0) break;
         ::Sleep(5);
+    }
+}
+
+void RunApplicationLoop()
+{
+    // The quit is fetched only once no posted message is left.
+    ::PostQuitMessage(0);
+    if (CWinApp* app = AfxGetApp()) {
+        app->Run();
+    } else {
+        CWinApp loop(L"loop");
+        loop.Run();
     }
 }
 

@@ -7,6 +7,10 @@
 // Dispatches what is queued; with ms > 0, keeps doing so for that long (timers, posted input).
 void PumpMessages(DWORD ms = 0);
 
+// Runs the application's own message loop (CWinApp::Run, which offers each message to the window
+// objects' PreTranslateMessage first) until everything queued, and all it posts in turn, is handled.
+void RunApplicationLoop();
+
 // A window's pixels, frame included, as 24-bit rows, bottom-up as a BMP file keeps them.
 struct Capture {
     int cx = 0, cy = 0;

@@ -141,3 +141,183 @@ TEST(MessageBoxTest, HookSeesTextAndType)
     EXPECT_EQ(seenText, L"hello");
     EXPECT_EQ(seenType, (UINT)(MB_OK | MB_ICONWARNING));
 }
+
+// ---------------------------------------------------------------------------------------------
+// The framework's message loops
+
+namespace {
+std::vector<CString> g_loopLog;
+
+// Logs every message of interest offered to it, takes the one it is told to, and logs what is
+// finally dispatched to it.
+class CFilterWnd : public CWnd {
+public:
+    CString name;
+    UINT take = 0;
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message >= WM_APP && pMsg->message < WM_APP + 16) {
+            CString s;
+            s.Format(L"%s:offer %u", name.GetString(), pMsg->message - WM_APP);
+            g_loopLog.push_back(s);
+        }
+        return pMsg->message == take;
+    }
+    LRESULT OnApp(WPARAM, LPARAM)
+    {
+        CString s;
+        s.Format(L"%s:dispatch", name.GetString());
+        g_loopLog.push_back(s);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFilterWnd, CWnd)
+    ON_MESSAGE(WM_APP + 1, &CFilterWnd::OnApp)
+    ON_MESSAGE(WM_APP + 2, &CFilterWnd::OnApp)
+END_MESSAGE_MAP()
+
+class CFilterApp : public CWinApp {
+public:
+    CFilterApp() : CWinApp(L"filter") {}
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message >= WM_APP && pMsg->message < WM_APP + 16) {
+            CString s;
+            s.Format(L"app:offer %u", pMsg->message - WM_APP);
+            g_loopLog.push_back(s);
+        }
+        return FALSE;
+    }
+};
+
+std::vector<CString> Log(std::initializer_list<const wchar_t*> items)
+{
+    std::vector<CString> v;
+    for (const wchar_t* s : items) v.push_back(s);
+    return v;
+}
+}
+
+TEST(MessageLoopTest, RunOffersEachMessageFromItsWindowUpToTheApplicationBeforeDispatching)
+{
+    g_loopLog.clear();
+    CFilterApp app;
+    CFilterWnd top, child;
+    top.name = L"top";
+    child.name = L"child";
+    top.take = WM_APP + 2;
+    ASSERT_TRUE(top.CreateEx(0, L"STATIC", L"", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
+    ASSERT_TRUE(child.CreateEx(0, L"STATIC", L"", WS_CHILD, CRect(0, 0, 50, 50), &top, 5));
+    app.m_pMainWnd = &top;
+    child.PostMessage(WM_APP + 1);
+    child.PostMessage(WM_APP + 2);
+    ::PostQuitMessage(0);
+    app.Run();
+    app.m_pMainWnd = nullptr;
+    // The first goes up to the application and is then dispatched; the second is taken by the
+    // top-level window and never reaches the child or the application.
+    EXPECT_EQ(g_loopLog, Log({L"child:offer 1", L"top:offer 1", L"app:offer 1", L"child:dispatch",
+                              L"child:offer 2", L"top:offer 2"}));
+}
+
+namespace {
+// A dialog that notes, from inside its own loop, what its owner and its own window look like.
+class CLoopDialog : public CDialog {
+public:
+    explicit CLoopDialog(CWnd* pOwner) : CDialog(IDD_ABOUTBOX, pOwner) {}
+    CFilterWnd probe;
+    BOOL moveDuringInit = FALSE;
+    BOOL quitInside = FALSE;
+    BOOL ownerEnabledInside = TRUE;
+    BOOL visibleInside = FALSE;
+    CRect rectInside;
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        probe.name = L"probe";
+        probe.CreateEx(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), this, 900);
+        if (moveDuringInit) SetWindowPos(nullptr, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        probe.PostMessage(WM_APP + 1);
+        if (quitInside) ::PostQuitMessage(3);
+        else PostMessage(WM_APP + 3);
+        return TRUE;
+    }
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_APP + 1) g_loopLog.push_back(L"dialog:offer 1");
+        return FALSE;
+    }
+    LRESULT OnLook(WPARAM, LPARAM)
+    {
+        ownerEnabledInside = m_pParentWnd ? m_pParentWnd->IsWindowEnabled() : TRUE;
+        visibleInside = IsWindowVisible();
+        GetWindowRect(&rectInside);
+        EndDialog(77);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CLoopDialog, CDialog)
+    ON_MESSAGE(WM_APP + 3, &CLoopDialog::OnLook)
+END_MESSAGE_MAP()
+
+CRect WorkArea()
+{
+    CRect r;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
+}
+}
+
+TEST(DialogTest, ModalLoopDisablesTheOwnerOffersMessagesAndOpensCentred)
+{
+    CFilterWnd owner;
+    owner.name = L"owner";
+    ASSERT_TRUE(owner.CreateEx(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, CRect(40, 60, 640, 460), nullptr, 0));
+    {
+        g_loopLog.clear();
+        CLoopDialog dlg(&owner);
+        EXPECT_EQ(dlg.DoModal(), 77);
+        // The child's message went up the chain to the dialog, then to the child's handler.
+        EXPECT_EQ(g_loopLog, Log({L"probe:offer 1", L"dialog:offer 1", L"probe:dispatch"}));
+        EXPECT_FALSE(dlg.ownerEnabledInside);
+        EXPECT_TRUE(dlg.visibleInside);
+        EXPECT_TRUE(owner.IsWindowEnabled());
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        // Centred over the owner, each half of an odd difference cut toward the top-left.
+        CRect r = dlg.rectInside;
+        EXPECT_EQ(r.left, 340 - r.Width() / 2);
+        EXPECT_EQ(r.top, 260 - r.Height() / 2);
+    }
+    {
+        // A hidden owner does not count: the work area is the reference.
+        owner.ShowWindow(SW_HIDE);
+        CLoopDialog dlg(&owner);
+        EXPECT_EQ(dlg.DoModal(), 77);
+        CRect area = WorkArea(), r = dlg.rectInside;
+        EXPECT_EQ(r.left, (area.left + area.right) / 2 - r.Width() / 2);
+        EXPECT_EQ(r.top, (area.top + area.bottom) / 2 - r.Height() / 2);
+        owner.ShowWindow(SW_SHOWNA);
+    }
+    {
+        // A dialog that placed itself stays where it went.
+        CLoopDialog dlg(&owner);
+        dlg.moveDuringInit = TRUE;
+        EXPECT_EQ(dlg.DoModal(), 77);
+        EXPECT_EQ(dlg.rectInside.TopLeft(), CPoint(7, 9));
+    }
+    {
+        // The program quitting ends the dialog and leaves the quit for the loop outside.
+        CLoopDialog dlg(&owner);
+        dlg.quitInside = TRUE;
+        EXPECT_EQ(dlg.DoModal(), -1);
+        EXPECT_TRUE(owner.IsWindowEnabled());
+        MSG msg;
+        ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(msg.wParam, (WPARAM)3);
+    }
+    owner.DestroyWindow();
+}

@@ -183,13 +183,25 @@ TEST(InPlaceEditTest, FirstCharacterDecidesSelectionAndWhatIsTyped)
     EXPECT_STREQ(TextOf(h).GetString(), L"\x00E9");
     ::DestroyWindow(h);
 
-    // Alt with a character is swallowed before it reaches the control.
+    // Through the application's loop, Alt with a character is swallowed before it reaches the
+    // control, while a plain character is typed.
     e = OpenEdit(s, L"abc", VK_RETURN);
-    MSG sys = {e->GetSafeHwnd(), WM_SYSCHAR, 'a', 0, 0, {0, 0}};
-    MSG chr = {e->GetSafeHwnd(), WM_CHAR, 'a', 0, 0, {0, 0}};
-    EXPECT_TRUE(e->PreTranslateMessage(&sys));
-    EXPECT_FALSE(e->PreTranslateMessage(&chr));
-    ::DestroyWindow(e->GetSafeHwnd());
+    h = e->GetSafeHwnd();
+    Pump();
+    static WNDPROC s_editProc;
+    static std::vector<UINT> s_editSaw;
+    s_editSaw.clear();
+    s_editProc = (WNDPROC)::SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_SYSCHAR || m == WM_CHAR) s_editSaw.push_back(m);
+        return ::CallWindowProcW(s_editProc, w, m, wp, lp);
+    });
+    ::PostMessageW(h, WM_SYSCHAR, 'q', 0x20000001);
+    ::PostMessageW(h, WM_CHAR, 'z', 1);
+    RunApplicationLoop();
+    EXPECT_EQ(s_editSaw, std::vector<UINT>{WM_CHAR});
+    EXPECT_STREQ(TextOf(h).GetString(), L"abcz");
+    ::SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)s_editProc);
+    ::DestroyWindow(h);
     // Destroying the windows ended each edit through the loss of focus.
     EXPECT_FALSE(g_endEdits.empty());
 }
@@ -440,10 +452,9 @@ TEST(TitleTipTest, KeysAndButtonsHideItAndReachTheWindowUnderneath)
         ShowLong(tip, s);
         HWND h = tip.GetSafeHwnd();
         ASSERT_TRUE(::IsWindowVisible(h));
-        MSG key = {h, WM_KEYDOWN, 'K', 0x1234, 0, {0, 0}};
-        EXPECT_TRUE(tip.PreTranslateMessage(&key));
+        ::PostMessageW(h, WM_KEYDOWN, 'K', 0x1234);
+        RunApplicationLoop();
         EXPECT_FALSE(::IsWindowVisible(h));
-        Pump();
         WPARAM w = 0;
         LPARAM l = 0;
         ASSERT_TRUE(ReceivedMessage(WM_KEYDOWN, &w, &l));
@@ -458,12 +469,12 @@ TEST(TitleTipTest, KeysAndButtonsHideItAndReachTheWindowUnderneath)
         HWND h = tip.GetSafeHwnd();
         CPoint p(110 + 8, 110 + 6);
         ::ScreenToClient(h, &p);
-        MSG down = {h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y), 0, {0, 0}};
-        EXPECT_TRUE(tip.PreTranslateMessage(&down));
+        ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        RunApplicationLoop();
         EXPECT_FALSE(::IsWindowVisible(h));
         ShowLong(tip, s);
-        EXPECT_TRUE(tip.PreTranslateMessage(&down));
-        Pump();
+        ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        RunApplicationLoop();
         std::vector<Received> presses;
         for (const Received& r : g_received)
             if (r.message == WM_LBUTTONDOWN || r.message == WM_LBUTTONDBLCLK) presses.push_back(r);
@@ -483,9 +494,8 @@ TEST(TitleTipTest, KeysAndButtonsHideItAndReachTheWindowUnderneath)
         CPoint onBar(wr.right - 4, wr.top + wr.Height() / 2);
         CPoint p = onBar;
         ::ScreenToClient(h, &p);
-        MSG down = {h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y), 0, {0, 0}};
-        EXPECT_TRUE(tip.PreTranslateMessage(&down));
-        Pump();
+        ::PostMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+        RunApplicationLoop();
         WPARAM w = 0;
         LPARAM l = 0;
         ASSERT_TRUE(ReceivedMessage(WM_NCRBUTTONDOWN, &w, &l));
