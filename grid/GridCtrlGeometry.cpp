@@ -361,13 +361,13 @@ void CGridCtrl::EnsureVisible(int nRow, int nCol)
     if (!GetCellRect(nRow, nCol, rectCell)) return;
     CRect rectClient;
     GetGridClientRect(rectClient);
-    while (rectCell.right > rectClient.right && rectCell.left > GetFixedColumnWidth() && (m_nBarState & 1)) {
+    while (rectCell.right >= rectClient.right && rectCell.left > GetFixedColumnWidth() && (m_nBarState & 1)) {
         CRect before = rectCell;
         SendScroll(WM_HSCROLL, SB_LINERIGHT);
         if (!GetCellRect(nRow, nCol, rectCell)) return;
         if (rectCell == before) break;
     }
-    while (rectCell.bottom > rectClient.bottom && rectCell.top > GetFixedRowHeight() && (m_nBarState & 2)) {
+    while (rectCell.bottom >= rectClient.bottom && rectCell.top > GetFixedRowHeight() && (m_nBarState & 2)) {
         CRect before = rectCell;
         SendScroll(WM_VSCROLL, SB_LINEDOWN);
         if (!GetCellRect(nRow, nCol, rectCell)) return;
@@ -407,9 +407,13 @@ void CGridCtrl::ResetScrollBars()
     CRect visibleRect(GetFixedColumnWidth(), GetFixedRowHeight(), rect.right, rect.bottom);
     CRect virtualRect(GetFixedColumnWidth(), GetFixedRowHeight(), GetVirtualWidth(), GetVirtualHeight());
 
-    if (visibleRect.Height() < virtualRect.Height()) {
-        visibleRect.right -= ::GetSystemMetrics(SM_CXVSCROLL);
-        if (visibleRect.Width() < virtualRect.Width()) visibleRect.bottom -= ::GetSystemMetrics(SM_CYHSCROLL);
+    // Each bar takes room from the other direction, so each test sees the other's outcome: the
+    // vertical bar can force the horizontal one, and the horizontal one can force the vertical.
+    BOOL bVert = visibleRect.Height() < virtualRect.Height();
+    if (bVert) visibleRect.right -= ::GetSystemMetrics(SM_CXVSCROLL);
+    if (visibleRect.Width() < virtualRect.Width()) {
+        visibleRect.bottom -= ::GetSystemMetrics(SM_CYHSCROLL);
+        if (!bVert && visibleRect.Height() < virtualRect.Height()) visibleRect.right -= ::GetSystemMetrics(SM_CXVSCROLL);
     }
 
     if (visibleRect.Height() >= virtualRect.Height()) {

@@ -914,11 +914,17 @@ void CGridCtrl::OnEditPaste()
     if (obj.AttachClipboard()) PasteTextToGrid(cell, &obj, TRUE);
 }
 
-// The command-enable record is not part of this class library; the commands check for themselves.
-void CGridCtrl::OnUpdateEditCopy(CCmdUI*) {}
-void CGridCtrl::OnUpdateEditCut(CCmdUI*) {}
-void CGridCtrl::OnUpdateEditPaste(CCmdUI*) {}
-void CGridCtrl::OnUpdateEditSelectAll(CCmdUI*) {}
+// Menus and toolbars of the grid's owner ask these whether each edit command can act now.
+void CGridCtrl::OnUpdateEditCopy(CCmdUI* pCmdUI) { pCmdUI->Enable(GetSelectedCount() > 0); }
+
+void CGridCtrl::OnUpdateEditCut(CCmdUI* pCmdUI) { pCmdUI->Enable(IsEditable() && GetSelectedCount() > 0); }
+
+void CGridCtrl::OnUpdateEditPaste(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(IsValid(m_idCurrentCell) && IsEditable() && ::IsClipboardFormatAvailable(CF_TEXT));
+}
+
+void CGridCtrl::OnUpdateEditSelectAll(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bEnableSelection); }
 
 // ---------------------------------------------------------------------------------------------
 // OLE drags from other programs: shown, never accepted

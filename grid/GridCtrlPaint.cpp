@@ -78,7 +78,8 @@ void CGridCtrl::DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int m
         rect.top = rect.bottom + 1;
         rect.bottom = rect.top + nHeight - 1;
         if (bClipTest) {
-            if (rect.top > clipRect.bottom) break;
+            // The clip box's right and bottom edges are exclusive, the cell's inclusive.
+            if (rect.top >= clipRect.bottom) break;
             if (rect.bottom < clipRect.top) continue;
         }
         rect.right = left;
@@ -88,7 +89,7 @@ void CGridCtrl::DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int m
             rect.left = rect.right + 1;
             rect.right = rect.left + nWidth - 1;
             if (bClipTest) {
-                if (rect.left > clipRect.right) break;
+                if (rect.left >= clipRect.right) break;
                 if (rect.right < clipRect.left) continue;
             }
             CGridCellBase* pCell = GetCell(row, col);

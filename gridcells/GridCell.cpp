@@ -152,10 +152,10 @@ BOOL CGridCell::Edit(int nRow, int nCol, CRect rect, CPoint, UINT nID, UINT nCha
     } catch (std::bad_alloc&) {
         pEdit = nullptr;
     }
-    if (pEdit && !pEdit->GetSafeHwnd()) {
-        // No window: nothing would ever end this edit, so the cell must not stay in editing state.
-        pEdit->Discard();
-        pEdit = nullptr;
+    if (!pEdit || !pEdit->GetSafeHwnd()) {
+        // No editor or no window: nothing would ever end this edit, so the cell must not stay in
+        // editing state, or no later edit could start.
+        if (pEdit) pEdit->Discard();
         m_bEditing = FALSE;
         m_pEditWnd = nullptr;
         return FALSE;
@@ -220,12 +220,20 @@ CFont* CGridDefaultCell::GetFontObject() const
     return const_cast<CFont*>(&m_Font);
 }
 
+// A fixed default cell may leave format and margin unset and take the plain default cell's; the
+// plain default cell is where that lookup ends, so it keeps concrete values.
+BOOL CGridDefaultCell::MayBeUnset() const
+{
+    CGridCellBase* pDefault = GetDefaultCell();
+    return pDefault && pDefault != this;
+}
+
 void CGridDefaultCell::SetFormat(DWORD nFormat)
 {
-    if (nFormat != kUnset) m_nFormat = nFormat;
+    if (nFormat != kUnset || MayBeUnset()) m_nFormat = nFormat;
 }
 
 void CGridDefaultCell::SetMargin(UINT nMargin)
 {
-    if (nMargin != kUnset) m_nMargin = nMargin;
+    if (nMargin != kUnset || MayBeUnset()) m_nMargin = nMargin;
 }

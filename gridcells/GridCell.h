@@ -67,7 +67,8 @@ public:
     void SetFont(const LOGFONT* plf) override;
     const LOGFONT* GetFont() const override { return m_plfFont; }
     CFont* GetFontObject() const override;
-    // The plain default cell must always hold concrete values; the sentinel is ignored for it.
+    // The plain default cell must always hold concrete values; the sentinel is ignored for it. The
+    // fixed default cells accept it and then take the plain default cell's value.
     void SetFormat(DWORD nFormat) override;
     void SetMargin(UINT nMargin) override;
 
@@ -77,6 +78,7 @@ public:
     virtual void SetHeight(int nHeight) { m_Size.cy = nHeight; }
 
 protected:
+    BOOL MayBeUnset() const;
     CSize m_Size;
     CFont m_Font;
 };

@@ -105,6 +105,35 @@ TEST(GridCellTest, DefaultCellKeepsItsStateAndDataAndMeasuresItsFont)
     EXPECT_EQ(g.GetRowHeight(0), size.cy);
 }
 
+TEST(GridCellTest, FixedDefaultCellsWithUnsetFormatOrMarginTakeThePlainDefaultCells)
+{
+    CGridCtrl g(3, 3, 1, 1);
+    const DWORD plainFormat = DT_RIGHT | DT_SINGLELINE | DT_VCENTER;
+    g.m_cellDefault.SetFormat(plainFormat);
+    g.m_cellDefault.SetMargin(9);
+    CGridDefaultCell* fixed[] = {&g.m_cellFixedRowDef, &g.m_cellFixedColDef, &g.m_cellFixedRowColDef};
+    for (CGridDefaultCell* d : fixed) {
+        d->SetFormat(0xFFFFFFFF);
+        d->SetMargin(0xFFFFFFFF);
+        EXPECT_EQ(d->GetFormat(), plainFormat);
+        EXPECT_EQ(d->GetMargin(), 9u);
+    }
+    // Cells in fixed rows and columns, the corner included, see the same.
+    const DWORD states[] = {GCS_FIXED | GCS_FIXEDROW, GCS_FIXED | GCS_FIXEDCOL, GCS_FIXED | GCS_FIXEDROW | GCS_FIXEDCOL};
+    for (DWORD state : states) {
+        CGridCell cell;
+        cell.SetGrid(&g);
+        cell.SetState(state);
+        EXPECT_EQ(cell.GetFormat(), plainFormat) << state;
+        EXPECT_EQ(cell.GetMargin(), 9u) << state;
+    }
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(g.GetCell(0, c)->GetMargin(), 9u) << c;
+    // A value of their own still wins over the plain default cell's.
+    g.m_cellFixedRowDef.SetMargin(2);
+    EXPECT_EQ(g.GetCell(0, 1)->GetMargin(), 2u);
+    EXPECT_EQ(g.GetCell(1, 0)->GetMargin(), 9u);
+}
+
 TEST(GridCellTest, OwnFontsAreCopiedAndShareOneFontObject)
 {
     CGridCtrl g(1, 2);

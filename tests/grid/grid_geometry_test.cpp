@@ -22,6 +22,8 @@ public:
     int VMax() const { return m_nVScrollMax; }
     int HMax() const { return m_nHScrollMax; }
     int Bars() const { return m_nBarState; }
+    int HPage() const { return m_nOverridePage[0]; }
+    int VPage() const { return m_nOverridePage[1]; }
     void Scroll(UINT code) { OnVScroll(code, 0, nullptr); }
     void HScroll(UINT code) { OnHScroll(code, 0, nullptr); }
     void SetWheelLines(int n) { m_nRowsPerWheelNotch = n; }
@@ -174,6 +176,16 @@ TEST(GridGeometryTest, ScrollRangeAndPageWithAndWithoutBars)
     EXPECT_EQ(g.Bars(), 3);
     EXPECT_EQ(g.HMax(), 99);
     EXPECT_EQ(g.VMax(), 159);
+
+    // The other way round: the columns overflow, and the rows fit only without the horizontal bar,
+    // so its room makes the vertical bar necessary (and the last row is not hidden under it).
+    g.Client(120, 20 + 160 + 2);
+    g.ResetScrollBars();
+    EXPECT_EQ(g.Bars(), 3);
+    EXPECT_EQ(g.VMax(), 159);
+    EXPECT_EQ(g.HMax(), 99);
+    EXPECT_EQ(g.VPage(), 162 - HBar());
+    EXPECT_EQ(g.HPage(), 90 - VBar());
 }
 
 TEST(GridGeometryTest, LineScrollingStepsOverHiddenRowsAndStopsAtTheEnds)

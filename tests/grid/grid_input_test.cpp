@@ -4,6 +4,7 @@
 #include "gridcells/GridCell.h"
 #include "gridcells/GridCellCheck.h"
 #include "framework/AfxApp.h"
+#include "framework/AfxCtrls.h"
 #include "../common/WindowCapture.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -446,4 +447,109 @@ TEST(GridInputTest, DragOverMarksTheCellAndADropLeavesNoMark)
     EXPECT_FALSE(f.grid.OnDrop(nullptr, DROPEFFECT_MOVE, CPoint(75, 50)));
     EXPECT_FALSE(f.grid.GetItemState(2, 1) & GCS_DROPHILITED);
     EXPECT_EQ(f.grid.GetItemText(2, 1), CString(L"t"));
+}
+
+TEST(GridInputTest, AKeyboardMoveScrollsUntilTheWholeFocusCellIsInView)
+{
+    Fixture f;
+    CRect client, cell;
+    // Rows: the window ends one pixel before row 9's last pixel row.
+    f.grid.SetRowCount(12);
+    for (int r = 0; r < 12; ++r) f.grid.SetRowHeight(r, 20);
+    f.grid.MoveWindow(0, 0, 400, 199);
+    f.grid.SetFocusCell(8, 1);
+    f.grid.PostMessage(WM_KEYDOWN, VK_DOWN, 1);
+    Pump();
+    EXPECT_EQ(f.grid.GetFocusCell(), CCellID(9, 1));
+    f.grid.GetClientRect(&client);
+    ASSERT_TRUE(f.grid.GetCellRect(9, 1, &cell));
+    EXPECT_LT(cell.bottom, client.bottom);
+    EXPECT_GT(f.grid.GetScrollPos32(SB_VERT, FALSE), 0);
+
+    // Columns: the client area ends one pixel before column 5's last pixel column.
+    f.grid.SetScrollPos32(SB_VERT, 0);
+    f.grid.SetRowCount(5);
+    f.grid.SetColumnCount(8);
+    for (int c = 1; c < 8; ++c) f.grid.SetColumnWidth(c, 70);
+    f.grid.MoveWindow(0, 0, 399, 199);
+    f.grid.SetFocusCell(1, 4);
+    f.grid.PostMessage(WM_KEYDOWN, VK_RIGHT, 1);
+    Pump();
+    EXPECT_EQ(f.grid.GetFocusCell(), CCellID(1, 5));
+    f.grid.GetClientRect(&client);
+    ASSERT_TRUE(f.grid.GetCellRect(1, 5, &cell));
+    EXPECT_LT(cell.right, client.right);
+    EXPECT_GT(f.grid.GetScrollPos32(SB_HORZ, FALSE), 0);
+}
+
+namespace {
+void PutTextOnClipboard(const char* text)
+{
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    if (text) {
+        size_t n = strlen(text) + 1;
+        HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, n);
+        memcpy(::GlobalLock(h), text, n);
+        ::GlobalUnlock(h);
+        ::SetClipboardData(CF_TEXT, h);
+    }
+    ::CloseClipboard();
+}
+
+// The enabled state of each edit command, as a menu of the grid's owner brings its items up to date.
+std::string MenuState(CGridCtrl& grid)
+{
+    const UINT ids[] = {ID_EDIT_COPY, ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL, ID_EDIT_CLEAR};
+    CMenu menu;
+    menu.m_hMenu = ::CreatePopupMenu();
+    for (UINT id : ids) menu.AppendMenu(MF_STRING, id, L"item");
+    std::string s;
+    for (UINT i = 0; i < 5; ++i) {
+        CCmdUI ui;
+        ui.m_pMenu = &menu;
+        ui.m_nIndex = i;
+        ui.m_nID = ids[i];
+        ui.DoUpdate(&grid, TRUE);
+        s += (::GetMenuState(menu.m_hMenu, i, MF_BYPOSITION) & MF_GRAYED) ? '-' : '+';
+    }
+    ::DestroyMenu(menu.m_hMenu);
+    return s;
+}
+}
+
+TEST(GridInputTest, EditCommandsAreEnabledOnlyWhenTheyCanAct)
+{
+    Fixture f;
+    PutTextOnClipboard("x");
+    // Nothing selected and no focus cell: only select all (and the grid has no clear command).
+    EXPECT_EQ(MenuState(f.grid), "---+-");
+    f.Click(75, 30);
+    ASSERT_EQ(f.grid.GetSelectedCount(), 1);
+    EXPECT_EQ(MenuState(f.grid), "++++-");
+    // Nothing to paste.
+    PutTextOnClipboard(nullptr);
+    EXPECT_EQ(MenuState(f.grid), "++-+-");
+    PutTextOnClipboard("x");
+    // Read-only: copying still works, cutting and pasting do not.
+    f.grid.SetEditable(FALSE);
+    EXPECT_EQ(MenuState(f.grid), "+--+-");
+    f.grid.SetEditable(TRUE);
+    f.grid.EnableSelection(FALSE);
+    EXPECT_EQ(MenuState(f.grid).substr(3, 1), "-");
+    f.grid.EnableSelection(TRUE);
+
+    // A button standing for a command is enabled and disabled the same way, through the same route.
+    HWND button = ::CreateWindowExW(0, L"BUTTON", L"Copy", WS_CHILD | WS_VISIBLE, 0, 0, 40, 20, f.owner, (HMENU)5,
+                                    ::GetModuleHandleW(nullptr), nullptr);
+    CCmdUI ui;
+    ui.m_pOther = CWnd::FromHandle(button);
+    ui.m_nID = ID_EDIT_COPY;
+    f.grid.ResetSelectedRange();
+    EXPECT_TRUE(ui.DoUpdate(&f.grid, TRUE));
+    EXPECT_FALSE(::IsWindowEnabled(button));
+    f.grid.SetSelectedRange(1, 1, 2, 2);
+    EXPECT_TRUE(ui.DoUpdate(&f.grid, TRUE));
+    EXPECT_TRUE(::IsWindowEnabled(button));
+    ::DestroyWindow(button);
 }

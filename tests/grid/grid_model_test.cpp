@@ -2,6 +2,8 @@
 // modified marks, expand-to-fit arithmetic and allocation failures.
 #include "grid/GridCtrl.h"
 #include "framework/AfxApp.h"
+#include "gridcells/InPlaceEdit.h"
+#include "../common/WindowCapture.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <new>
@@ -10,12 +12,17 @@
 #include <vector>
 
 // Plain allocation for the whole test program, with one failure on request: the n-th next
-// operator new throws, as it does when memory runs out.
+// operator new, or the next one of a given size, throws, as it does when memory runs out.
 namespace {
 int g_failNewAt = 0;
+size_t g_failNewOfSize = 0;
 void* Allocate(size_t n)
 {
     if (g_failNewAt > 0 && --g_failNewAt == 0) throw std::bad_alloc();
+    if (g_failNewOfSize && n == g_failNewOfSize) {
+        g_failNewOfSize = 0;
+        throw std::bad_alloc();
+    }
     void* p = std::malloc(n ? n : 1);
     if (!p) throw std::bad_alloc();
     return p;
@@ -838,4 +845,44 @@ TEST(GridExpandTest, ArithmeticWithoutAWindowExcludesFixedRowsAndNeverWrapsASize
     EXPECT_EQ(g.GetColumnWidth(1), 100);
     EXPECT_GT(g.m_nHScrollMax, 0);
     g.SetGeometryOverride(nullptr);
+}
+
+TEST(GridAllocationTest, AnEditorThatCannotBeMadeLeavesTheCellReadyForTheNextEdit)
+{
+    HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 10, 10, 320, 140, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    HWND h = ::CreateWindowExW(0, L"MFCGridCtrl", L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 120, host, (HMENU)100,
+                               ::GetModuleHandleW(nullptr), nullptr);
+    CGridCtrl grid;
+    grid.SubclassWindow(h);
+    grid.SetRowCount(3);
+    grid.SetColumnCount(3);
+    grid.SetFixedRowCount(1);
+    grid.SetFixedColumnCount(1);
+    grid.SetEditable(TRUE);
+    grid.SetFocus();
+    grid.SetFocusCell(1, 1);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // A typed character would open an editor, but there is no memory for it.
+        g_failNewOfSize = sizeof(CInPlaceEdit);
+        grid.PostMessage(WM_CHAR, 'a', 1);
+        PumpMessages();
+        EXPECT_EQ(g_failNewOfSize, 0u);   // the editor's allocation was tried, and failed
+        g_failNewOfSize = 0;
+        CGridCellBase* cell = grid.GetCell(1, 1);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(::GetDlgItem(h, IDC_INPLACE_CONTROL), nullptr);
+        EXPECT_FALSE(cell->IsEditing());
+        EXPECT_EQ(cell->GetEditWnd(), nullptr);
+        // With memory again, the next character opens an editor.
+        grid.PostMessage(WM_CHAR, 'b', 1);
+        PumpMessages();
+        EXPECT_NE(::GetDlgItem(h, IDC_INPLACE_CONTROL), nullptr);
+        EXPECT_TRUE(cell->IsEditing());
+        grid.EndEditing();
+        PumpMessages();
+        EXPECT_FALSE(cell->IsEditing());
+    }
+    grid.DestroyWindow();
+    ::DestroyWindow(host);
 }

@@ -3,6 +3,9 @@
 #include "gridcells/GridCell.h"
 #include "gridcells/MemDC.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 const COLORREF kMagenta = RGB(255, 0, 255);
@@ -138,18 +141,52 @@ TEST(GridPaintTest, ImageAndTextAreDrawnInTheirCellsAndClippedToThem)
     EXPECT_EQ(c.CountOther(CRect(61, 25, 158, 46), window), 0);
 }
 
-TEST(GridPaintTest, AClipBoxOverTheFixedRowDrawsNothingBelowIt)
+namespace {
+// A plain cell that notes each time it is drawn.
+std::vector<std::pair<int, int>> g_drawn;
+class CCountingCell : public CGridCell {
+    DECLARE_DYNCREATE(CCountingCell)
+public:
+    BOOL Draw(CDC* pDC, int nRow, int nCol, CRect rect, BOOL bEraseBkgnd) override
+    {
+        g_drawn.emplace_back(nRow, nCol);
+        return CGridCell::Draw(pDC, nRow, nCol, rect, bEraseBkgnd);
+    }
+};
+IMPLEMENT_DYNCREATE(CCountingCell, CGridCell)
+
+std::vector<std::pair<int, int>> DrawnAfterPaint(PaintGrid& grid)
+{
+    g_drawn.clear();
+    grid.UpdateWindow();
+    std::sort(g_drawn.begin(), g_drawn.end());
+    return g_drawn;
+}
+}
+
+TEST(GridPaintTest, APaintOfOneInvalidatedCellDrawsOnlyThatCell)
 {
     Fixture f;
-    f.grid.SetItemText(2, 1, L"WWWW");
-    Canvas c;
-    HRGN rgn = ::CreateRectRgn(0, 0, 400, 24);
-    c.dc.SelectClipRgn(rgn);
-    ::DeleteObject(rgn);
-    f.grid.OnDraw(&c.dc);
-    c.dc.SelectClipRgn(nullptr);
-    EXPECT_EQ(c.CountOther(CRect(0, 24, 400, 200), kMagenta), 0);
-    EXPECT_EQ(c.CountOther(CRect(0, 0, 400, 24), kMagenta), 400 * 24);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) f.grid.SetCellType(r, c, RUNTIME_CLASS(CCountingCell));
+    f.grid.Invalidate();
+    EXPECT_EQ(DrawnAfterPaint(f.grid).size(), 12u);
+    typedef std::vector<std::pair<int, int>> Cells;
+    // The clip box's right and bottom edges are exclusive: the neighbours to the right and below
+    // stay as they are. The corner cell is always drawn.
+    ASSERT_TRUE(f.grid.InvalidateCellRect(2, 1));
+    EXPECT_EQ(DrawnAfterPaint(f.grid), (Cells{{0, 0}, {2, 1}}));
+    ASSERT_TRUE(f.grid.InvalidateCellRect(1, 2));
+    EXPECT_EQ(DrawnAfterPaint(f.grid), (Cells{{0, 0}, {1, 2}}));
+    // A fixed cell in the first column, and one heading cell.
+    ASSERT_TRUE(f.grid.InvalidateCellRect(3, 0));
+    EXPECT_EQ(DrawnAfterPaint(f.grid), (Cells{{0, 0}, {3, 0}}));
+    ASSERT_TRUE(f.grid.InvalidateCellRect(0, 1));
+    EXPECT_EQ(DrawnAfterPaint(f.grid), (Cells{{0, 0}, {0, 1}}));
+    // One pixel row across the middle of row 2 reaches every cell of that row, and no other row.
+    CRect band(0, 55, 400, 56);
+    f.grid.InvalidateRect(&band, FALSE);
+    EXPECT_EQ(DrawnAfterPaint(f.grid), (Cells{{0, 0}, {2, 0}, {2, 1}, {2, 2}}));
 }
 
 TEST(GridPaintTest, ThePaintMessageGoesThroughTheOffScreenBitmapToTheWindow)
