@@ -272,6 +272,18 @@ void CNetvetterDlg::FitResultTable()
         GetWindowRect(&rcDlg);
         int left = rcDlg.Width() / 2 - rcButton.Width() / 2;
         close->SetWindowPos(nullptr, left, rcButton.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        // In the narrower window the summary would reach under the button: it keeps its place but
+        // ends a little before the button, so that both stay readable.
+        if (m_staticSummary.GetSafeHwnd()) {
+            CRect rcSummary, gap(0, 0, 4, 0);
+            m_staticSummary.GetWindowRect(&rcSummary);
+            ScreenToClient(&rcSummary);
+            ::MapDialogRect(m_hWnd, &gap);
+            int right = left - gap.right;
+            if (rcSummary.right > right && right > rcSummary.left)
+                m_staticSummary.SetWindowPos(nullptr, 0, 0, right - rcSummary.left, rcSummary.Height(),
+                                             SWP_NOMOVE | SWP_NOZORDER);
+        }
     }
     m_gridResult.SetFocus();
 }
@@ -283,6 +295,27 @@ void CNetvetterDlg::SetRowHeights(int heightBeforeRows)
     if (perRow >= 45) return;
     m_gridResult.SetRowHeight(0, 40);
     for (int row = 1; row <= n; ++row) m_gridResult.SetRowHeight(row, 45);
+
+    // The rows may now need the vertical scroll bar. Its room comes off the last shown column, so
+    // that the columns still fit side by side and no horizontal bar appears; the other columns
+    // keep their widths.
+    CGridCtrl& g = m_gridResult;
+    CRect rc;
+    g.GetClientRect(&rc);
+    BOOL vBar = (g.GetStyle() & WS_VSCROLL) != 0;
+    BOOL hBar = (g.GetStyle() & WS_HSCROLL) != 0;
+    int height = rc.Height() + (hBar ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
+    int width = rc.Width() + (vBar ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
+    long rows = 0, cols = 0;
+    for (int row = 0; row < g.GetRowCount(); ++row) rows += g.GetRowHeight(row);
+    for (int col = 0; col < g.GetColumnCount(); ++col) cols += g.GetColumnWidth(col);
+    if (rows > height) width -= ::GetSystemMetrics(SM_CXVSCROLL);
+    int last = g.GetColumnCount() - 1;
+    while (last >= 0 && g.GetColumnWidth(last) == 0) --last;
+    if (last >= 0 && cols > width && cols - width < g.GetColumnWidth(last))
+        g.SetColumnWidth(last, g.GetColumnWidth(last) - (int)(cols - width));
+    g.ResetScrollBars();
+    g.Refresh();
 }
 
 void CNetvetterDlg::OnSysCommand(UINT nID, LPARAM lParam)

@@ -45,6 +45,56 @@ CString WindowText(HWND h)
     return buf;
 }
 
+// One control of a compiled dialog template (the extended form windres writes): style, place in
+// dialog units, and the class and title when they are given as ordinals.
+struct TemplateItem {
+    DWORD style = 0;
+    CRect rect;
+    WORD classOrdinal = 0;
+    WORD titleOrdinal = 0;
+};
+
+std::vector<TemplateItem> ReadDialogTemplate(UINT id)
+{
+    std::vector<TemplateItem> items;
+    HRSRC res = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
+    const WORD* w = res ? (const WORD*)::LockResource(::LoadResource(nullptr, res)) : nullptr;
+    if (!w || w[1] != 0xFFFF) return items;
+    // A name, class or title: empty, an ordinal, or a string; returns the ordinal or 0.
+    auto skip = [](const WORD*& p) -> WORD {
+        if (*p == 0xFFFF) {
+            WORD ord = p[1];
+            p += 2;
+            return ord;
+        }
+        while (*p++) {}
+        return 0;
+    };
+    DWORD style = *(const DWORD*)(w + 6);
+    int count = w[8];
+    const WORD* p = w + 13;
+    skip(p);   // menu
+    skip(p);   // class
+    skip(p);   // title
+    if (style & DS_SETFONT) {
+        p += 3;
+        skip(p);
+    }
+    for (int i = 0; i < count; ++i) {
+        p = (const WORD*)(((ULONG_PTR)p + 3) & ~(ULONG_PTR)3);
+        TemplateItem item;
+        item.style = *(const DWORD*)(p + 4);
+        const short* r = (const short*)(p + 6);
+        item.rect = CRect(r[0], r[1], r[0] + r[2], r[1] + r[3]);
+        p += 12;
+        item.classOrdinal = skip(p);
+        item.titleOrdinal = skip(p);
+        p += 1 + (*p + 1) / 2;   // extra data
+        items.push_back(item);
+    }
+    return items;
+}
+
 struct RecordingShell : IShellActions {
     std::vector<std::wstring> opened, started;
     void OpenDocument(LPCWSTR address) override { opened.push_back(address); }
@@ -218,6 +268,15 @@ struct DialogTest : ::testing::Test {
         CRect full(0, 0, 462, 154);
         ::MapDialogRect(dlg->m_hWnd, &full);
         EXPECT_LT(wnd.Width(), full.Width());
+        // The summary keeps its place but ends before the button: neither covers the other.
+        CRect summary, template_(6, 122, 6 + 131, 122 + 28);
+        ::GetWindowRect(dlg->m_staticSummary.m_hWnd, &summary);
+        ::MapDialogRect(dlg->m_hWnd, &template_);
+        POINT stl = {summary.left, summary.top};
+        ::ScreenToClient(dlg->m_hWnd, &stl);
+        EXPECT_EQ(CPoint(stl), template_.TopLeft());
+        EXPECT_EQ(summary.Height(), template_.Height());
+        EXPECT_LT(summary.right, button.left);
     }
 };
 }
@@ -566,6 +625,75 @@ TEST_F(DialogTest, SystemMenuHasTheAboutEntryAndTheAboutBoxCloses)
     EXPECT_EQ(::FindWindowW(L"#32770", L"About Netvetter"), nullptr);
     EXPECT_EQ((HCURSOR)dlg->m_hIcon, (HCURSOR)::SendMessageW(dlg->m_hWnd, WM_QUERYDRAGICON, 0, 0));
     app.m_pMainWnd = nullptr;
+}
+
+TEST_F(DialogTest, TheModalWindowOpensCentredAndSoDoesItsAboutBoxOverIt)
+{
+    AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+    FILE* f = _wfopen(ListPath().c_str(), L"wb");
+    fwrite(list.data(), 1, list.size(), f);
+    fclose(f);
+    // Timers inside the dialogs' own loops: note the window, open the About box from the system
+    // menu, note it and its controls, close it, then close the window.
+    struct Seen {
+        int step = 0;
+        CRect main, about, icon;
+        LONG versionStyle = 0;
+        bool ownerDisabled = false;
+    };
+    static Seen seen;
+    seen = Seen();
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 120, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND main = ::FindWindowW(L"#32770", L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458");
+        HWND about = ::FindWindowW(L"#32770", L"About Netvetter");
+        if (seen.step == 0 && main) {
+            ::GetWindowRect(main, &seen.main);
+            seen.step = 1;
+            ::PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        } else if (seen.step == 1 && about) {
+            ::GetWindowRect(about, &seen.about);
+            HWND icon = ::GetWindow(about, GW_CHILD);
+            ::GetWindowRect(icon, &seen.icon);
+            seen.versionStyle = ::GetWindowLongW(::GetWindow(icon, GW_HWNDNEXT), GWL_STYLE);
+            seen.ownerDisabled = !::IsWindowEnabled(main);
+            seen.step = 2;
+            ::PostMessageW(about, WM_COMMAND, IDOK, 0);
+        } else if (seen.step == 2 && !about && main) {
+            seen.step = 3;
+            ::PostMessageW(main, WM_COMMAND, IDOK, 0);
+        }
+    });
+    CNetvetterDlg modal(p);
+    CWinApp app;
+    app.m_pMainWnd = &modal;
+    INT_PTR result = modal.DoModal();
+    app.m_pMainWnd = nullptr;
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(IDOK, result);
+    ASSERT_EQ(3, seen.step);
+    // The narrowed window stands in the middle of the work area ...
+    CRect area;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_EQ(seen.main.left, (area.left + area.right) / 2 - seen.main.Width() / 2);
+    EXPECT_EQ(seen.main.top, (area.top + area.bottom) / 2 - seen.main.Height() / 2);
+    // ... and the About box in the middle of it, with its owner disabled while it is up.
+    EXPECT_EQ(seen.about.left, (seen.main.left + seen.main.right) / 2 - seen.about.Width() / 2);
+    EXPECT_EQ(seen.about.top, (seen.main.top + seen.main.bottom) / 2 - seen.about.Height() / 2);
+    EXPECT_TRUE(seen.ownerDisabled);
+    // The version line starts a group, as the compiled template says.
+    EXPECT_EQ(WS_GROUP | SS_NOPREFIX, seen.versionStyle & (WS_GROUP | SS_NOPREFIX));
+    EXPECT_GT(seen.icon.Width(), 0);
+
+    // The compiled template: the icon control keeps its size, each static line starts a group.
+    std::vector<TemplateItem> items = ReadDialogTemplate(IDD_ABOUTBOX);
+    ASSERT_EQ(4u, items.size());
+    EXPECT_EQ((DWORD)SS_ICON, items[0].style & SS_TYPEMASK);
+    EXPECT_EQ(CRect(11, 17, 31, 37), items[0].rect);
+    EXPECT_EQ((WORD)IDR_MAINFRAME, items[0].titleOrdinal);
+    for (int i = 1; i <= 2; ++i) EXPECT_TRUE(items[i].style & WS_GROUP) << i;
+    EXPECT_TRUE(items[1].style & SS_NOPREFIX);
+    EXPECT_EQ((DWORD)(WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON), items[3].style & (WS_GROUP | WS_TABSTOP | BS_TYPEMASK));
 }
 
 // Pictures of the dialog for the README, from recorded systems; tools/screenshots.sh runs this with
