@@ -5,6 +5,7 @@
 #include "app/ProductIdentity.h"
 #include "app/ResultTexts.h"
 #include "res/resource.h"
+#include <algorithm>
 
 BEGIN_MESSAGE_MAP(CNetvetterDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -251,13 +252,21 @@ void CNetvetterDlg::FitResultTable()
     ScreenToClient(&rcWnd);
     // The table stays directly below the header table, where the template puts it.
     m_gridResult.SetWindowPos(&CWnd::wndTop, 0, rcWnd.top, rc.Width() - w4 + 5, rc.Height() + 5, SWP_SHOWWINDOW);
+    // When the row-height rule will make the rows scroll, the table is made wider by the vertical
+    // bar, so that the bar does not cover the last column and no horizontal bar appears.
+    CRect rcNow;
+    m_gridResult.GetClientRect(&rcNow);
+    int vBar = RowsWillScroll(rcWnd.Height(), rcNow.Height()) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0;
+    if (vBar)
+        m_gridResult.SetWindowPos(nullptr, 0, 0, rc.Width() - w4 + 5 + vBar, rc.Height() + 5,
+                                  SWP_NOMOVE | SWP_NOZORDER);
 
     int s = m_gridResult.GetColumnWidth(1) + m_gridResult.GetColumnWidth(2) + m_gridResult.GetColumnWidth(3);
-    m_gridHeader.SetColumnWidth(1, s);
+    m_gridHeader.SetColumnWidth(1, s + vBar);
     CRect rcHead;
     m_gridHeader.GetClientRect(&rcHead);
     m_gridHeader.SetRowHeight(0, rcHead.Height());
-    m_gridHeader.SetWindowPos(&CWnd::wndTop, rcHead.left, rcHead.top, m_gridHeader.GetColumnWidth(0) + s + 5,
+    m_gridHeader.SetWindowPos(&CWnd::wndTop, rcHead.left, rcHead.top, m_gridHeader.GetColumnWidth(0) + s + vBar + 5,
                               rcHead.Height() + 5, SWP_SHOWWINDOW);
 
     CRect rcTable, rcDlg;
@@ -280,12 +289,41 @@ void CNetvetterDlg::FitResultTable()
             ScreenToClient(&rcSummary);
             ::MapDialogRect(m_hWnd, &gap);
             int right = left - gap.right;
-            if (rcSummary.right > right && right > rcSummary.left)
-                m_staticSummary.SetWindowPos(nullptr, 0, 0, right - rcSummary.left, rcSummary.Height(),
-                                             SWP_NOMOVE | SWP_NOZORDER);
+            if (rcSummary.right > right && right > rcSummary.left) {
+                // Narrower, the text may need another line: the summary may then reach down to the
+                // bottom of the window, never above its place.
+                CRect rcClient;
+                GetClientRect(&rcClient);
+                int height = std::max((int)rcSummary.Height(),
+                                      std::min(SummaryTextHeight(right - rcSummary.left), (int)(rcClient.bottom - rcSummary.top)));
+                m_staticSummary.SetWindowPos(nullptr, 0, 0, right - rcSummary.left, height, SWP_NOMOVE | SWP_NOZORDER);
+            }
         }
     }
     m_gridResult.SetFocus();
+}
+
+// The height the summary's text takes when wrapped at the given width, in the summary's font.
+int CNetvetterDlg::SummaryTextHeight(int width)
+{
+    CString text;
+    m_staticSummary.GetWindowText(text);
+    HDC dc = ::GetDC(m_staticSummary.m_hWnd);
+    if (!dc) return 0;
+    HGDIOBJ old = ::SelectObject(dc, (HFONT)m_staticSummary.SendMessage(WM_GETFONT));
+    CRect r(0, 0, width, 0);
+    ::DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(m_staticSummary.m_hWnd, dc);
+    return r.Height();
+}
+
+// Whether the row-height rule (SetRowHeights) will give the rows more height than the table shows.
+BOOL CNetvetterDlg::RowsWillScroll(int heightBeforeRows, int clientHeight) const
+{
+    int n = (int)AdapterList.GetSize();
+    if ((int)((double)heightBeforeRows / (n + 1)) >= 45) return FALSE;
+    return 40 + 45 * n > clientHeight;
 }
 
 void CNetvetterDlg::SetRowHeights(int heightBeforeRows)

@@ -46,6 +46,8 @@ protected:
     void SetUpResultTable();
     void FitResultTable();
     void SetRowHeights(int heightBeforeRows);
+    BOOL RowsWillScroll(int heightBeforeRows, int clientHeight) const;
+    int SummaryTextHeight(int width);
 
     RealProbes m_realProbes;
     IProbes& m_probes;

@@ -195,13 +195,15 @@ struct DialogTest : ::testing::Test {
         p.DeleteKey(L"HKLM\\SYSTEM");
     }
 
+    void WriteList()
+    {
+        FILE* f = _wfopen(ListPath().c_str(), L"wb");
+        fwrite(list.data(), 1, list.size(), f);
+        fclose(f);
+    }
     bool Open(bool writeList = true)
     {
-        if (writeList) {
-            FILE* f = _wfopen(ListPath().c_str(), L"wb");
-            fwrite(list.data(), 1, list.size(), f);
-            fclose(f);
-        }
+        if (writeList) WriteList();
         return Show(new CNetvetterDlg(p));
     }
     bool Show(CNetvetterDlg* pDlg)
@@ -253,13 +255,51 @@ struct DialogTest : ::testing::Test {
         ::MapDialogRect(dlg->m_hWnd, &r);
         return r.Height();
     }
+    // What a user must be able to read: no horizontal bar, the shown columns side by side within the
+    // table at their own widths, the summary and the Close button apart.
+    void ExpectEverythingReadable()
+    {
+        CGridCtrl& g = Result();
+        EXPECT_FALSE(g.GetStyle() & WS_HSCROLL);
+        CRect client;
+        g.GetClientRect(&client);
+        int total = 0;
+        for (int c = 0; c < g.GetColumnCount(); ++c) total += g.GetColumnWidth(c);
+        EXPECT_LE(total, client.Width());
+        const int widths[4] = {240, 90, 80, 110};
+        for (int c = 0; c < 4 && c < g.GetColumnCount(); ++c) EXPECT_GE(g.GetColumnWidth(c), widths[c]) << c;
+        long rows = 0;
+        for (int r = 0; r < g.GetRowCount(); ++r) rows += g.GetRowHeight(r);
+        EXPECT_EQ(rows > client.Height(), (g.GetStyle() & WS_VSCROLL) != 0);
+        CRect summary, button, overlap;
+        ::GetWindowRect(dlg->m_staticSummary.m_hWnd, &summary);
+        ::GetWindowRect(::GetDlgItem(dlg->m_hWnd, IDOK), &button);
+        EXPECT_FALSE(overlap.IntersectRect(summary, button));
+        EXPECT_TRUE(SummaryFits());
+    }
+    // Whether the summary's text, wrapped as the static wraps it, fits its height.
+    bool SummaryFits()
+    {
+        HWND h = dlg->m_staticSummary.m_hWnd;
+        CRect r;
+        ::GetClientRect(h, &r);
+        CRect need(0, 0, r.Width(), 0);
+        HDC dc = ::GetDC(h);
+        HGDIOBJ old = ::SelectObject(dc, (HFONT)::SendMessageW(h, WM_GETFONT, 0, 0));
+        ::DrawTextW(dc, WindowText(h), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(h, dc);
+        return need.Height() <= r.Height();
+    }
     void ExpectWindowNarrowed()
     {
         CRect table, wnd, button;
         Result().GetClientRect(&table);
         dlg->GetWindowRect(&wnd);
         EXPECT_EQ(0, Result().GetColumnWidth(4));
-        EXPECT_EQ(table.Width() + 9, wnd.Width());
+        // The vertical bar, when the rows need it, stands beside the columns, not over them.
+        int vBar = (Result().GetStyle() & WS_VSCROLL) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0;
+        EXPECT_EQ(table.Width() + vBar + 9, wnd.Width());
         HWND close = ::GetDlgItem(dlg->m_hWnd, IDOK);
         ::GetWindowRect(close, &button);
         POINT tl = {button.left, button.top};
@@ -275,8 +315,13 @@ struct DialogTest : ::testing::Test {
         POINT stl = {summary.left, summary.top};
         ::ScreenToClient(dlg->m_hWnd, &stl);
         EXPECT_EQ(CPoint(stl), template_.TopLeft());
-        EXPECT_EQ(summary.Height(), template_.Height());
+        EXPECT_GE(summary.Height(), template_.Height());
         EXPECT_LT(summary.right, button.left);
+        // Narrower, it may grow downwards to hold its text, within the window.
+        CRect client;
+        dlg->GetClientRect(&client);
+        EXPECT_LE(stl.y + summary.Height(), client.bottom);
+        EXPECT_TRUE(SummaryFits());
     }
 };
 }
@@ -631,9 +676,7 @@ TEST_F(DialogTest, TheModalWindowOpensCentredAndSoDoesItsAboutBoxOverIt)
 {
     AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
     list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
-    FILE* f = _wfopen(ListPath().c_str(), L"wb");
-    fwrite(list.data(), 1, list.size(), f);
-    fclose(f);
+    WriteList();
     // Timers inside the dialogs' own loops: note the window, open the About box from the system
     // menu, note it and its controls, close it, then close the window.
     struct Seen {
@@ -696,41 +739,90 @@ TEST_F(DialogTest, TheModalWindowOpensCentredAndSoDoesItsAboutBoxOverIt)
     EXPECT_EQ((DWORD)(WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON), items[3].style & (WS_GROUP | WS_TABSTOP | BS_TYPEMASK));
 }
 
-// Pictures of the dialog for the README, from recorded systems; tools/screenshots.sh runs this with
-// NV_SCREENSHOT_DIR set and turns the bitmaps into PNG files.
-TEST_F(DialogTest, Screenshots)
+TEST_F(DialogTest, ThreeOrMoreAdaptersScrollWithoutCoveringTheLastColumn)
+{
+    // All fine (the window narrows) and one needing the installer (the Resolution column stays).
+    for (int n : {3, 8})
+        for (bool oldDriver : {false, true}) {
+            RemoveAdapters();
+            for (int i = 0; i < n; ++i)
+                AddAdapter(L"Stick " + std::to_wstring(i), L"USB\\VID_0CF3&PID_9170", 103, 1, 0,
+                           oldDriver && i == 1 ? 100 : 113);
+            list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+            ASSERT_TRUE(Open());
+            ASSERT_EQ(n + 1, Result().GetRowCount());
+            EXPECT_TRUE(Result().GetStyle() & WS_VSCROLL) << n << oldDriver;
+            ExpectEverythingReadable();
+            if (!oldDriver) ExpectWindowNarrowed();
+            // The header table ends where the result table ends.
+            CRect head, table;
+            Header().GetWindowRect(&head);
+            Result().GetWindowRect(&table);
+            EXPECT_EQ(head.right, table.right) << n << oldDriver;
+            Close();
+        }
+}
+
+// Pictures of the dialog with 0, 1, 3 and 8 adapters and with the About box open, each checked for
+// what a user must be able to read. They go to NV_SCREENSHOT_DIR when it is set (tools/screenshots.sh
+// makes the README's pictures from them), else to a temporary folder that is removed again.
+TEST_F(DialogTest, ScreenshotsShowEveryPartReadable)
 {
     wchar_t out[MAX_PATH] = {};
-    if (!::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", out, MAX_PATH)) GTEST_SKIP() << "NV_SCREENSHOT_DIR not set";
+    bool keep = ::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", out, MAX_PATH) != 0;
+    if (!keep) {
+        ::GetTempPathW(MAX_PATH, out);
+        wcscat(out, L"nv_shots");
+        ::CreateDirectoryW(out, nullptr);
+    }
+    std::vector<std::wstring> written;
     SetOs(6, 1, 6, 1, true, L"Service Pack 1");
-    const std::string fineList = "_W7_X64,USB\\VID_0CF3&PID_9170,AirStick 2\n"
-                                 "_W7_X64,PCI\\VEN_168C&DEV_002A,Atheros card\n"
-                                 "_W7_X64,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,Intel\n"
-                                 "_W7_X64,USB\\VID_0846&PID_9010,AirStick 1\n"
-                                 "_W8_X64,PCI\\VEN_14E4&DEV_4727,Broadcom card\n";
-    auto shoot = [&](const wchar_t* name) {
+    list = "_W7_X64,USB\\VID_0CF3&PID_9170,AirStick 2\n"
+           "_W7_X64,PCI\\VEN_168C&DEV_002A,Atheros card\n"
+           "_W7_X64,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,Intel\n"
+           "_W7_X64,USB\\VID_0846&PID_9010,AirStick 1\n"
+           "_W8_X64,PCI\\VEN_14E4&DEV_4727,Broadcom card\n";
+    auto save = [&](const Capture& c, const wchar_t* name) {
+        std::wstring path = std::wstring(out) + L"\\" + name + L".bmp";
+        EXPECT_TRUE(c.Save(path.c_str())) << name;
+        written.push_back(path);
+    };
+    auto shoot = [&](const wchar_t* name, bool withAbout) {
         ASSERT_TRUE(Open());
+        ExpectEverythingReadable();
         ::SetForegroundWindow(dlg->m_hWnd);
         dlg->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump(400);
-        EXPECT_TRUE(CaptureWindow(dlg->m_hWnd).Save((std::wstring(out) + L"\\" + name + L".bmp").c_str()));
+        if (!withAbout) {
+            save(CaptureWindow(dlg->m_hWnd), name);
+        } else {
+            // The About box as its menu entry opens it: centred over the result window.
+            CAboutDlg about;
+            ASSERT_TRUE(about.Create(IDD_ABOUTBOX, dlg.get()));
+            about.ShowWindow(SW_SHOW);
+            about.UpdateWindow();
+            Pump(400);
+            CRect main, box;
+            dlg->GetWindowRect(&main);
+            about.GetWindowRect(&box);
+            EXPECT_EQ(box.left, (main.left + main.right) / 2 - box.Width() / 2);
+            EXPECT_EQ(box.top, (main.top + main.bottom) / 2 - box.Height() / 2);
+            save(CaptureScreen(main), name);
+            about.DestroyWindow();
+        }
         Close();
         RemoveAdapters();
     };
 
-    list = fineList;
-    AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter", L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
-    AddAdapter(L"Atheros AR9280 Wireless Network Adapter", L"PCI\\VEN_168C&DEV_002A&SUBSYS_3A7A168C", 8, 0, 0, 238);
-    shoot(L"dialog-all-fine");
+    shoot(L"dialog-no-adapter", false);
 
     AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter", L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
+    shoot(L"dialog-all-fine", false);
+
     AddAdapter(L"Corvane AirStick 1 USB Wireless LAN Adapter", L"USB\\VID_0846&PID_9010&REV_0001", 103, 1, 0, 90);
-    AddAdapter(L"Broadcom 802.11n Network Adapter", L"PCI\\VEN_14E4&DEV_4727&SUBSYS_E042105B", 5, 100, 82, 112);
     AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_10208086", 10, 4, 0, 0);
     AddAdapter(L"Ralink RT2870 Wireless LAN Card", L"USB\\VID_148F&PID_2870&REV_0101", 3, 1, 0, 4);
-    shoot(L"dialog-resolutions");
-
-    shoot(L"dialog-no-adapter");
+    shoot(L"dialog-resolutions", false);
 
     for (int i = 0; i < 8; ++i) {
         if (i % 2)
@@ -740,16 +832,23 @@ TEST_F(DialogTest, Screenshots)
             AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter #" + std::to_wstring(i + 1),
                        L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, i == 4 ? 100 : 113);
     }
-    shoot(L"dialog-many-adapters");
+    shoot(L"dialog-many-adapters", false);
+
+    AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter", L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
+    shoot(L"dialog-about", true);
+
+    EXPECT_EQ(5u, written.size());
+    if (!keep) {
+        for (const std::wstring& f : written) ::DeleteFileW(f.c_str());
+        ::RemoveDirectoryW(out);
+    }
 }
 
 TEST_F(DialogTest, EscapeAndTheCloseButtonEndTheModalDialog)
 {
     AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
     list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
-    FILE* f = _wfopen(ListPath().c_str(), L"wb");
-    fwrite(list.data(), 1, list.size(), f);
-    fclose(f);
+    WriteList();
     // A timer inside the dialog's own loop presses a key on the keyboard once the dialog is up.
     static WORD s_key;
     static int s_presses;

@@ -47,15 +47,13 @@ bool Capture::Save(const wchar_t* path) const
     return fclose(f) == 0 && ok;
 }
 
-Capture CaptureWindow(HWND hWnd)
+namespace {
+Capture CaptureFrom(HDC hSource, int x, int y, int cx, int cy)
 {
     Capture c;
-    RECT r;
-    ::GetWindowRect(hWnd, &r);
-    c.cx = r.right - r.left;
-    c.cy = r.bottom - r.top;
-    HDC hWindowDC = ::GetWindowDC(hWnd);
-    HDC hMem = ::CreateCompatibleDC(hWindowDC);
+    c.cx = cx;
+    c.cy = cy;
+    HDC hMem = ::CreateCompatibleDC(hSource);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = c.cx;
@@ -63,14 +61,32 @@ Capture CaptureWindow(HWND hWnd)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     void* pBits = nullptr;
-    HBITMAP hDib = ::CreateDIBSection(hWindowDC, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HBITMAP hDib = ::CreateDIBSection(hSource, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
     HGDIOBJ hOld = ::SelectObject(hMem, hDib);
-    ::BitBlt(hMem, 0, 0, c.cx, c.cy, hWindowDC, 0, 0, SRCCOPY);
+    ::BitBlt(hMem, 0, 0, c.cx, c.cy, hSource, x, y, SRCCOPY);
     ::GdiFlush();
     c.bits.assign((BYTE*)pBits, (BYTE*)pBits + (size_t)c.Stride() * c.cy);
     ::SelectObject(hMem, hOld);
     ::DeleteObject(hDib);
     ::DeleteDC(hMem);
+    return c;
+}
+}
+
+Capture CaptureWindow(HWND hWnd)
+{
+    RECT r;
+    ::GetWindowRect(hWnd, &r);
+    HDC hWindowDC = ::GetWindowDC(hWnd);
+    Capture c = CaptureFrom(hWindowDC, 0, 0, r.right - r.left, r.bottom - r.top);
     ::ReleaseDC(hWnd, hWindowDC);
+    return c;
+}
+
+Capture CaptureScreen(const RECT& r)
+{
+    HDC hScreen = ::GetDC(nullptr);
+    Capture c = CaptureFrom(hScreen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    ::ReleaseDC(nullptr, hScreen);
     return c;
 }

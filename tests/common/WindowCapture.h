@@ -25,3 +25,5 @@ struct Capture {
 };
 
 Capture CaptureWindow(HWND hWnd);
+// A part of the screen as it shows, with every window over it (a dialog and the box over it).
+Capture CaptureScreen(const RECT& r);

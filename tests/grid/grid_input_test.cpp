@@ -452,19 +452,25 @@ TEST(GridInputTest, DragOverMarksTheCellAndADropLeavesNoMark)
 TEST(GridInputTest, AKeyboardMoveScrollsUntilTheWholeFocusCellIsInView)
 {
     Fixture f;
-    CRect client, cell;
+    // Moves the focus by a key from one cell to the next, and reads what the client area then shows
+    // of the new focus cell: its right or bottom edge must lie inside.
+    auto move = [&](CCellID from, UINT key, CCellID to, int nBar) {
+        f.grid.SetFocusCell(from.row, from.col);
+        f.grid.PostMessage(WM_KEYDOWN, key, 1);
+        Pump();
+        EXPECT_EQ(f.grid.GetFocusCell(), to);
+        CRect client, cell;
+        f.grid.GetClientRect(&client);
+        ASSERT_TRUE(f.grid.GetCellRect(to.row, to.col, &cell));
+        if (nBar == SB_VERT) EXPECT_LT(cell.bottom, client.bottom);
+        else EXPECT_LT(cell.right, client.right);
+        EXPECT_GT(f.grid.GetScrollPos32(nBar, FALSE), 0);
+    };
     // Rows: the window ends one pixel before row 9's last pixel row.
     f.grid.SetRowCount(12);
     for (int r = 0; r < 12; ++r) f.grid.SetRowHeight(r, 20);
     f.grid.MoveWindow(0, 0, 400, 199);
-    f.grid.SetFocusCell(8, 1);
-    f.grid.PostMessage(WM_KEYDOWN, VK_DOWN, 1);
-    Pump();
-    EXPECT_EQ(f.grid.GetFocusCell(), CCellID(9, 1));
-    f.grid.GetClientRect(&client);
-    ASSERT_TRUE(f.grid.GetCellRect(9, 1, &cell));
-    EXPECT_LT(cell.bottom, client.bottom);
-    EXPECT_GT(f.grid.GetScrollPos32(SB_VERT, FALSE), 0);
+    move(CCellID(8, 1), VK_DOWN, CCellID(9, 1), SB_VERT);
 
     // Columns: the client area ends one pixel before column 5's last pixel column.
     f.grid.SetScrollPos32(SB_VERT, 0);
@@ -472,14 +478,7 @@ TEST(GridInputTest, AKeyboardMoveScrollsUntilTheWholeFocusCellIsInView)
     f.grid.SetColumnCount(8);
     for (int c = 1; c < 8; ++c) f.grid.SetColumnWidth(c, 70);
     f.grid.MoveWindow(0, 0, 399, 199);
-    f.grid.SetFocusCell(1, 4);
-    f.grid.PostMessage(WM_KEYDOWN, VK_RIGHT, 1);
-    Pump();
-    EXPECT_EQ(f.grid.GetFocusCell(), CCellID(1, 5));
-    f.grid.GetClientRect(&client);
-    ASSERT_TRUE(f.grid.GetCellRect(1, 5, &cell));
-    EXPECT_LT(cell.right, client.right);
-    EXPECT_GT(f.grid.GetScrollPos32(SB_HORZ, FALSE), 0);
+    move(CCellID(1, 4), VK_RIGHT, CCellID(1, 5), SB_HORZ);
 }
 
 namespace {

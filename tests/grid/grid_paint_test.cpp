@@ -288,18 +288,101 @@ TEST(GridCellDrawTest, MeasuringAddsMarginsAndTheImage)
     f.grid.ReleaseDC(pDC);
 }
 
-TEST(GridCellDrawTest, PrintingInBlackOrInScaledColour)
+namespace {
+// What a cell printout put on a page: each text with where it starts and its colour.
+struct PrintedText {
+    CString text;
+    CPoint at;
+    COLORREF colour;
+};
+
+int CALLBACK CollectTexts(HDC, HANDLETABLE*, const ENHMETARECORD* rec, int, LPARAM lParam)
+{
+    auto* state = reinterpret_cast<std::pair<std::vector<PrintedText>, std::vector<COLORREF>>*>(lParam);
+    std::vector<COLORREF>& colours = state->second;   // the text colour, with one entry per saved state
+    switch (rec->iType) {
+    case EMR_SETTEXTCOLOR:
+        colours.back() = ((const EMRSETTEXTCOLOR*)rec)->crColor;
+        break;
+    case EMR_SAVEDC:
+        colours.push_back(colours.back());
+        break;
+    case EMR_RESTOREDC:
+        if (colours.size() > 1) colours.pop_back();
+        break;
+    case EMR_EXTTEXTOUTW: {
+        const EMREXTTEXTOUTW* t = (const EMREXTTEXTOUTW*)rec;
+        const wchar_t* s = (const wchar_t*)((const BYTE*)rec + t->emrtext.offString);
+        state->first.push_back({CString(s, (int)t->emrtext.nChars), CPoint((int)t->emrtext.ptlReference.x, (int)t->emrtext.ptlReference.y), colours.back()});
+        break;
+    }
+    }
+    return 1;
+}
+}
+
+TEST(GridCellDrawTest, APrintedPageHoldsEachCellsTextInItsPlaceAndColourAndTheFixedCellsFills)
 {
     Fixture f;
-    CGridCellBase* cell = f.grid.GetCell(2, 1);
-    cell->SetTextColor(kRed);
-    cell->SetText(L"WWWW");
-    Canvas c;
-    ASSERT_TRUE(cell->PrintCell(&c.dc, 2, 1, CRect(0, 0, 99, 23)));
-    int red = 0;
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 100; ++x)
-            if (c.At(x, y) == kRed) ++red;
-    EXPECT_GT(red, 5);
-    EXPECT_EQ(c.At(0, 0), kMagenta);   // no fill: the background colour is the default one
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) {
+            CString s;
+            s.Format(L"R%dC%d", r, c);
+            f.grid.SetItemText(r, c, s);
+        }
+    f.grid.SetItemTextColor(2, 1, kRed);
+    f.grid.SetItemBackColor(3, 2, kYellow);
+    f.grid.SetColumnWidth(2, 100);   // room for every text in full
+    // A page: an enhanced metafile, printed cell by cell at the cells' places in the window.
+    HDC hMeta = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hMeta, nullptr);
+    CDC page;
+    page.Attach(hMeta);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) {
+            CRect rect;
+            ASSERT_TRUE(f.grid.GetCellRect(r, c, &rect));
+            EXPECT_TRUE(f.grid.GetCell(r, c)->PrintCell(&page, r, c, rect)) << r << c;
+        }
+    page.Detach();
+    HENHMETAFILE hPage = ::CloseEnhMetaFile(hMeta);
+    ASSERT_NE(hPage, nullptr);
+
+    std::pair<std::vector<PrintedText>, std::vector<COLORREF>> state;
+    state.second.push_back(RGB(0, 0, 0));
+    ::EnumEnhMetaFile(nullptr, hPage, CollectTexts, &state, nullptr);
+    const std::vector<PrintedText>& texts = state.first;
+    ASSERT_EQ(texts.size(), 12u);
+    std::vector<CString> seen;
+    for (const PrintedText& t : texts) {
+        int r = t.text[1] - L'0', c = t.text[3] - L'0';
+        CRect rect;
+        f.grid.GetCellRect(r, c, &rect);
+        EXPECT_TRUE(rect.PtInRect(t.at)) << r << c;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), t.text), 0);
+        seen.push_back(t.text);
+        COLORREF expected = (r == 2 && c == 1) ? kRed : f.grid.GetDefaultCell(r < 1, c < 1)->GetTextColor();
+        EXPECT_EQ(t.colour, expected) << r << c;
+    }
+
+    // Played at its own size onto a white page: the fixed cells and the yellow cell are filled, the
+    // others are not, and nothing lies beyond the cells.
+    ENHMETAHEADER header = {};
+    ::GetEnhMetaFileHeader(hPage, sizeof header, &header);
+    CRect bounds(header.rclBounds.left, header.rclBounds.top, header.rclBounds.right + 1, header.rclBounds.bottom + 1);
+    EXPECT_EQ(bounds.TopLeft(), CPoint(0, 0));
+    EXPECT_LE(bounds.right, 261);
+    EXPECT_LE(bounds.bottom, 97);
+    Canvas page2;
+    CRect all(0, 0, 400, 200);
+    page2.dc.FillSolidRect(&all, RGB(255, 255, 255));
+    ::PlayEnhMetaFile(page2.dc.m_hDC, hPage, &bounds);
+    ::DeleteEnhMetaFile(hPage);
+    COLORREF fixedBack = f.grid.GetDefaultCell(FALSE, TRUE)->GetBackColor();
+    ASSERT_NE(fixedBack, (COLORREF)CLR_DEFAULT);
+    EXPECT_EQ(page2.At(150, 50), RGB(255, 255, 255));   // (2, 1): no background of its own
+    EXPECT_EQ(page2.At(185, 73), kYellow);              // (3, 2)
+    EXPECT_EQ(page2.At(55, 50), fixedBack);             // (2, 0), a fixed cell
+    EXPECT_EQ(page2.CountOther(CRect(262, 0, 400, 200), RGB(255, 255, 255)), 0);
+    EXPECT_EQ(page2.CountOther(CRect(0, 98, 262, 200), RGB(255, 255, 255)), 0);
 }

@@ -1,12 +1,15 @@
 // A picture of a sample grid in a real window, for a person to look at: a fixed row and column,
 // status images from an image list, several background and text colours, a selection and a cut-off
-// text. Runs only when NV_SCREENSHOT_DIR names a folder (a Windows path, e.g. Z:\tmp); it then writes
-// grid-sample.bmp there. The picture is also checked for the colours it must show.
+// text. The pictures (grid-sample.bmp, grid-titletip.bmp) go to the folder NV_SCREENSHOT_DIR names (a
+// Windows path, e.g. Z:\tmp) when it is set, else to a temporary folder that is removed again; either
+// way each picture is checked for the colours it must show.
 #include "grid/GridCtrl.h"
 #include "res/resource.h"
 #include <gtest/gtest.h>
 #include "../common/WindowCapture.h"
 #include <cstdio>
+#include <cwchar>
+#include <string>
 #include <vector>
 
 namespace {
@@ -16,7 +19,12 @@ void Pump() { PumpMessages(); }
 TEST(GridScreenshotTest, SampleGridInARealWindow)
 {
     wchar_t dir[MAX_PATH] = {};
-    if (!::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", dir, MAX_PATH)) GTEST_SKIP() << "NV_SCREENSHOT_DIR not set";
+    bool keep = ::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", dir, MAX_PATH) != 0;
+    if (!keep) {
+        ::GetTempPathW(MAX_PATH, dir);
+        wcscat(dir, L"nv_grid_shots");
+        ::CreateDirectoryW(dir, nullptr);
+    }
 
     const COLORREF kPaleGreen = RGB(0xD8, 0xF0, 0xD8), kPaleRed = RGB(0xF8, 0xD8, 0xD8);
     const COLORREF kPaleBlue = RGB(0xD8, 0xE4, 0xF8), kDarkRed = RGB(0xB0, 0x00, 0x00);
@@ -140,4 +148,9 @@ TEST(GridScreenshotTest, SampleGridInARealWindow)
     grid.SetImageList(nullptr);
     grid.DestroyWindow();
     ::DestroyWindow(host);
+    if (!keep) {
+        ::DeleteFileW(path.c_str());
+        ::DeleteFileW((std::wstring(dir) + L"\\grid-titletip.bmp").c_str());
+        ::RemoveDirectoryW(dir);
+    }
 }
