@@ -687,7 +687,7 @@ TEST_F(DialogTest, TheModalWindowOpensCentredAndSoDoesItsAboutBoxOverIt)
     };
     static Seen seen;
     seen = Seen();
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 120, [](HWND, UINT, UINT_PTR, DWORD) {
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 120, [](HWND, UINT, UINT_PTR, DWORD) WINAPI {
         HWND main = ::FindWindowW(L"#32770", L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458");
         HWND about = ::FindWindowW(L"#32770", L"About Netvetter");
         if (seen.step == 0 && main) {

@@ -191,7 +191,7 @@ TEST(InPlaceEditTest, FirstCharacterDecidesSelectionAndWhatIsTyped)
     static WNDPROC s_editProc;
     static std::vector<UINT> s_editSaw;
     s_editSaw.clear();
-    s_editProc = (WNDPROC)::SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    s_editProc = (WNDPROC)::SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)+[](HWND w, UINT m, WPARAM wp, LPARAM lp) WINAPI -> LRESULT {
         if (m == WM_SYSCHAR || m == WM_CHAR) s_editSaw.push_back(m);
         return ::CallWindowProcW(s_editProc, w, m, wp, lp);
     });
