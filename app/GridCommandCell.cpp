@@ -90,7 +90,22 @@ BOOL CGridCommandCell::OnSetCursor()
 void CGridCommandCell::OnLButtonUp(CPoint PointCellRelative)
 {
     CString text;
-    if (!HitCommandText(PointCellRelative, text)) return;
+    if (HitCommandText(PointCellRelative, text)) RunCommand(text);
+}
+
+BOOL CGridCommandCell::IsLink() const { return IsCommandText(GetText()); }
+
+CString CGridCommandCell::GetDefaultAction() const { return IsLink() ? ResourceText(IDS_ACTION_CLICK) : CString(); }
+
+BOOL CGridCommandCell::DoDefaultAction()
+{
+    if (!IsLink()) return FALSE;
+    RunCommand(GetText());
+    return TRUE;
+}
+
+void CGridCommandCell::RunCommand(const CString& text)
+{
     if (text == ResourceText(IDS_CMD_USB) && m_bReplay) {
         CString message;
         message.Format(ResourceText(IDS_REPLAY_INSTALLER), m_strReplayCommand.GetString());

@@ -15,6 +15,10 @@ public:
     BOOL Edit(int nRow, int nCol, CRect rect, CPoint point, UINT nID, UINT nChar) override;
     void OnLButtonUp(CPoint PointCellRelative) override;
     BOOL OnSetCursor() override;
+    // A command text acts as a link: its default action, "Click", runs the command as a click on the text does.
+    BOOL IsLink() const override;
+    CString GetDefaultAction() const override;
+    BOOL DoDefaultAction() override;
 
     void SetCommand(CString strCommand) { m_strCommand = strCommand; }
     void SetOwner(CDialog* pOwnerDlg, short nOwnerRow) { m_pOwnerDlg = pOwnerDlg; m_nOwnerRow = nOwnerRow; }
@@ -26,6 +30,8 @@ public:
     static HCURSOR GetHandCursor();
     // point is relative to the cell's top-left corner; its x is made grid-relative in place.
     BOOL HitCommandText(CPoint& point, CString& text);
+    // Runs the command a text names: the USB installer (closing the owner dialog), or the cell's page.
+    void RunCommand(const CString& text);
 
     COLORREF m_crLink;
     CRect m_rcCell;

@@ -160,6 +160,9 @@ void CNetvetterDlg::SetUpResultTable()
 {
     CGridCtrl& g = m_gridResult;
     g.SetImageList(m_pStatusImages);
+    // Screen readers name a status icon by the verdict it shows.
+    g.SetImageName(0, ResourceText(IDS_STATUS_FAILED));
+    g.SetImageName(1, ResourceText(IDS_PASSED));
     g.SetEditable(FALSE);
     g.SetListMode(TRUE);
     g.SetRowResize(TRUE);

@@ -1,6 +1,7 @@
 // The grid's model: counts, cell storage, default cells, cell attributes, the selection map, the
 // modified state, expand-to-fit arithmetic, window class, construction and destruction.
 #include "grid/GridCtrl.h"
+#include "grid/GridAccessible.h"
 #include "framework/AfxApp.h"
 #include <algorithm>
 
@@ -24,7 +25,11 @@ BEGIN_MESSAGE_MAP(CGridCtrl, CWnd)
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
     ON_WM_SYSKEYDOWN()
-    ON_WM_GETDLGCODE()
+    ON_MESSAGE(WM_GETDLGCODE, &CGridCtrl::OnGetDlgCodeFor)
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_MESSAGE(WM_GETOBJECT, &CGridCtrl::OnGetObject)
+    ON_MESSAGE(WM_GRID_DEFAULTACTION, &CGridCtrl::OnDefaultAction)
     ON_WM_SYSCOLORCHANGE()
     ON_MESSAGE(WM_IME_CHAR, &CGridCtrl::OnImeChar)
     ON_MESSAGE(WM_SETFONT, &CGridCtrl::OnSetFont)
@@ -117,6 +122,7 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
 
 CGridCtrl::~CGridCtrl()
 {
+    GridAccessibleDisconnect(m_pAccessible);
     DeleteAllItems();
     // The tip is a top-level window that would outlive its object: it goes whether or not tips are on.
     if (::IsWindow(m_TitleTip.GetSafeHwnd())) m_TitleTip.DestroyWindow();
@@ -236,6 +242,7 @@ BOOL CGridCtrl::SetRowCount(int nRows)
     SetModified(TRUE, -1, -1);
     ResetScrollBars();
     Refresh();
+    NotifyAccessibility(EVENT_OBJECT_REORDER);
     return bResult;
 }
 
@@ -308,6 +315,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
     SetModified(TRUE, -1, -1);
     ResetScrollBars();
     Refresh();
+    NotifyAccessibility(EVENT_OBJECT_REORDER);
     return bResult;
 }
 
@@ -433,6 +441,7 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
 
     ResetScrollBars();
     SetModified(TRUE, -1, -1);
+    NotifyAccessibility(EVENT_OBJECT_REORDER);
     return nRow;
 }
 
@@ -469,6 +478,7 @@ BOOL CGridCtrl::DeleteRow(int nRow)
 
 BOOL CGridCtrl::DeleteAllItems()
 {
+    const BOOL bHadItems = m_nRows > 0 || m_nCols > 0;
     ResetSelectedRange();
     m_arColWidths.RemoveAll();
     m_arRowHeights.RemoveAll();
@@ -484,6 +494,7 @@ BOOL CGridCtrl::DeleteAllItems()
     m_arColOrder.clear();
     ResetScrollBars();
     SetModified(TRUE, -1, -1);
+    if (bHadItems) NotifyAccessibility(EVENT_OBJECT_REORDER);
     return TRUE;
 }
 
@@ -1054,4 +1065,53 @@ LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) const
     if (pOwner && ::IsWindow(pOwner->m_hWnd))
         return pOwner->SendMessage(WM_NOTIFY, nmgv.hdr.idFrom, (LPARAM)&nmgv);
     return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Screen readers and default actions
+
+void CGridCtrl::SetImageName(int nImage, LPCTSTR name)
+{
+    if (nImage < 0) return;
+    if ((size_t)nImage >= m_arImageNames.size()) m_arImageNames.resize((size_t)nImage + 1);
+    m_arImageNames[(size_t)nImage] = name ? name : L"";
+}
+
+CString CGridCtrl::GetImageName(int nImage) const
+{
+    return nImage >= 0 && (size_t)nImage < m_arImageNames.size() ? m_arImageNames[(size_t)nImage] : CString();
+}
+
+void CGridCtrl::NotifyAccessibility(DWORD event, int nRow, int nCol) const
+{
+    if (!::IsWindow(GetSafeHwnd())) return;
+    LONG child = IsValid(nRow, nCol) ? GridAccessibleCellId(nRow, nCol) : CHILDID_SELF;
+    GridNotifyWinEvent(event, m_hWnd, OBJID_CLIENT, child);
+}
+
+LRESULT CGridCtrl::OnGetObject(WPARAM wParam, LPARAM lParam)
+{
+    if ((DWORD)lParam == (DWORD)OBJID_CLIENT)
+        if (LRESULT r = GridAccessibleAnswer(this, m_pAccessible, wParam)) return r;
+    return Default();
+}
+
+BOOL CGridCtrl::HasDefaultAction(int nRow, int nCol) const
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell && !pCell->GetDefaultAction().IsEmpty();
+}
+
+BOOL CGridCtrl::RunDefaultAction(int nRow, int nCol)
+{
+    if (!HasDefaultAction(nRow, nCol)) return FALSE;
+    // As a click would, the action's cell takes the focus first.
+    SetFocusCell(nRow, nCol);
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell && pCell->DoDefaultAction();
+}
+
+LRESULT CGridCtrl::OnDefaultAction(WPARAM wParam, LPARAM lParam)
+{
+    return RunDefaultAction((int)wParam, (int)lParam);
 }

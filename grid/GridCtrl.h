@@ -18,6 +18,9 @@
 #define GRIDCTRL_CLASSNAME L"MFCGridCtrl"
 #define IDC_INPLACE_CONTROL 8      // control id of the in-place editor
 #define WM_GRID_TIMER_ID 513       // auto-scroll timer while a selection is dragged
+// Posted to the grid to run a cell's default action (wParam row, lParam column) once the caller
+// that asked for it (a screen reader) has its answer.
+#define WM_GRID_DEFAULTACTION (WM_USER + 100)
 
 // Notifications to the owner (WM_NOTIFY with a GRIDNOTIFY record).
 #define GRIDN_SELCHANGING (-100)
@@ -73,6 +76,7 @@ struct GRIDNOTIFY {
 };
 
 class CCmdUI;
+class CGridAccessible;
 
 typedef CTypedPtrArray<CObArray, CGridCellBase*> GRID_ROW;
 typedef CMap<DWORD, DWORD, CCellID, const CCellID&> CCellIDMap;
@@ -147,6 +151,9 @@ public:
     // Grid settings.
     void SetImageList(CImageList* pList) { m_pImageList = pList; }
     CImageList* GetImageList() const { return m_pImageList; }
+    // What an image of the list means, for screen readers: the name of a cell that has no text.
+    void SetImageName(int nImage, LPCTSTR name);
+    CString GetImageName(int nImage) const;
     void SetEditable(BOOL bEditable = TRUE) { m_bEditable = bEditable; }
     BOOL IsEditable() const { return m_bEditable; }
     void SetListMode(BOOL bEnableListMode = TRUE);
@@ -204,6 +211,10 @@ public:
     BOOL InvalidateCellRect(int nRow, int nCol);
     BOOL InvalidateCellRect(const CCellID& cell);
     LRESULT SendMessageToParent(int nRow, int nCol, int nMessage) const;
+
+    // A cell's default action (a link cell's click), as Enter, Space and screen readers run it.
+    BOOL HasDefaultAction(int nRow, int nCol) const;
+    BOOL RunDefaultAction(int nRow, int nCol);
 
     // The packed key of a cell in the selection maps: row in the low 16 bits, column in the high 16.
     static DWORD SelectionKey(int nRow, int nCol) { return (DWORD)MAKELONG(nRow, nCol); }
@@ -295,6 +306,11 @@ public:
     LRESULT OnImeChar(WPARAM wCharCode, LPARAM lParam);
     void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     UINT OnGetDlgCode();
+    LRESULT OnGetDlgCodeFor(WPARAM wParam, LPARAM lParam);
+    void OnSetFocus(CWnd* pOldWnd);
+    void OnKillFocus(CWnd* pNewWnd);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDefaultAction(WPARAM wParam, LPARAM lParam);
     void OnEndInPlaceEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnUpdateEditCopy(CCmdUI* pCmdUI);
     void OnUpdateEditCut(CCmdUI* pCmdUI);
@@ -319,6 +335,8 @@ protected:
     void ScrollCells(const CCellID& idBefore, const CRect& area);
     void DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int maxRow, int top, int minCol, int maxCol,
                        int left, BOOL bClipTest);
+    // Tells screen readers (WinEvents) about the window's client area or one of its cells.
+    void NotifyAccessibility(DWORD event, int nRow = -1, int nCol = -1) const;
     GRID_ROW* GetRowArray(int nRow) const
     { return (nRow >= 0 && nRow < (int)m_RowData.GetSize()) ? m_RowData.GetAt(nRow) : nullptr; }
 
@@ -387,6 +405,9 @@ public:
     BOOL m_bAscending;
     BOOL m_bPrintColors;
     std::vector<int> m_arColOrder;
+    std::vector<CString> m_arImageNames;
+    CGridAccessible* m_pAccessible = nullptr;   // made when a screen reader first asks
+    BOOL m_bFocusByMouse = FALSE;               // the keyboard focus arrives with a button press
 
     // The top-left cell for which the screen shows the scroll area; (-1, -1) when unsure.
     CCellID m_idShownTopLeft;

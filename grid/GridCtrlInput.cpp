@@ -37,8 +37,35 @@ CCellID CGridCtrl::SetFocusCell(CCellID cell)
         SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GCS_FOCUSED);
         RedrawCell(cell);
         repaintHeaders(cell, prev);
+        // Screen readers follow the focus cell while the grid has the keyboard focus.
+        if (::GetFocus() == GetSafeHwnd()) NotifyAccessibility(EVENT_OBJECT_FOCUS, cell.row, cell.col);
     }
     return prev;
+}
+
+void CGridCtrl::OnSetFocus(CWnd*)
+{
+    Default();
+    if (IsValid(m_idCurrentCell)) {
+        RedrawCell(m_idCurrentCell);
+        NotifyAccessibility(EVENT_OBJECT_FOCUS, m_idCurrentCell.row, m_idCurrentCell.col);
+        return;
+    }
+    // Arriving by keyboard, the focus lands on the first cell that shows, so that it can be seen and
+    // the arrow keys have somewhere to start. A click picks its own cell, and a grid not yet on screen
+    // (its dialog still setting up) waits until it is.
+    if (m_bFocusByMouse || !IsWindowVisible()) return;
+    CCellID first = GetTopLeftNonFixedCell();
+    for (; first.row >= 0 && first.row < m_nRows && GetRowHeight(first.row) == 0; ++first.row) {}
+    for (; first.col >= 0 && first.col < m_nCols && GetColumnWidth(first.col) == 0; ++first.col) {}
+    if (IsValid(first)) SetFocusCell(first);
+}
+
+void CGridCtrl::OnKillFocus(CWnd*)
+{
+    Default();
+    // The focus rectangle goes with the keyboard focus.
+    if (IsValid(m_idCurrentCell)) RedrawCell(m_idCurrentCell);
 }
 
 void CGridCtrl::SelectAllCells()
@@ -150,7 +177,9 @@ void CGridCtrl::OnBeginDrag() {}
 
 void CGridCtrl::OnLButtonDown(UINT nFlags, CPoint point)
 {
+    m_bFocusByMouse = TRUE;
     SetFocus();
+    m_bFocusByMouse = FALSE;
     m_bLMouseButtonDown = TRUE;
     m_LeftClickDownPoint = point;
     m_LeftClickDownCell = GetCellFromPt(point, TRUE);
@@ -613,6 +642,10 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         }
     } else if (nChar == VK_F2) {
         OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), VK_LBUTTON);
+    } else if ((nChar == VK_RETURN || nChar == VK_SPACE) && HasDefaultAction(next.row, next.col)) {
+        // The keyboard's click on a link cell.
+        RunDefaultAction(next.row, next.col);
+        return;
     } else {
         Default();
         return;
@@ -692,7 +725,20 @@ void CGridCtrl::OnSysKeyDown(UINT, UINT, UINT) { Default(); }
 UINT CGridCtrl::OnGetDlgCode()
 {
     UINT nCode = DLGC_WANTARROWS | DLGC_WANTCHARS;
-    if (!CtrlDown()) nCode |= DLGC_WANTTAB;
+    // Tab moves between the cells of a grid that takes input; from a read-only grid it goes on to the
+    // next control, so that a keyboard user is not held in it.
+    if (!CtrlDown() && m_bEditable) nCode |= DLGC_WANTTAB;
+    return nCode;
+}
+
+LRESULT CGridCtrl::OnGetDlgCodeFor(WPARAM, LPARAM lParam)
+{
+    UINT nCode = OnGetDlgCode();
+    // Return on a link cell is the cell's, not the dialog's default button's.
+    const MSG* pMsg = (const MSG*)lParam;
+    if (pMsg && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN &&
+        HasDefaultAction(m_idCurrentCell.row, m_idCurrentCell.col))
+        nCode |= DLGC_WANTMESSAGE;
     return nCode;
 }
 

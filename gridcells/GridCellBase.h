@@ -124,6 +124,13 @@ public:
     virtual void OnLButtonDblClk(CPoint PointCellRelative) { (void)PointCellRelative; }
     virtual BOOL OnSetCursor();
 
+    // What a cell offers besides its text to screen readers and the keyboard: a cell that acts as a
+    // link names its default action and runs it on request (Enter, Space, a screen reader's command)
+    // the way a click on it would.
+    virtual BOOL IsLink() const { return FALSE; }
+    virtual CString GetDefaultAction() const { return CString(); }
+    virtual BOOL DoDefaultAction() { return FALSE; }
+
 protected:
     DWORD m_nState;
 };

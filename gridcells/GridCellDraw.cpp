@@ -45,6 +45,7 @@ BOOL CGridCellBase::Draw(CDC* pDC, int nRow, int nCol, CRect rect, BOOL bEraseBk
     CGridDefaultCell* pDefault = static_cast<CGridDefaultCell*>(GetDefaultCell());
     if (!pDefault) return FALSE;
 
+    const CRect rcCell = rect;
     int nSavedDC = pDC->SaveDC();
     pDC->SetBkMode(TRANSPARENT);
 
@@ -158,6 +159,17 @@ BOOL CGridCellBase::Draw(CDC* pDC, int nRow, int nCol, CRect rect, BOOL bEraseBk
     GrowRightBottom(rect, 1);
     LPCTSTR text = GetText();
     pDC->DrawText(text, -1, &rect, GetFormat() | DT_NOPREFIX);
+
+    // Where the keyboard is: the system's focus rectangle inside the frame, while the grid has the focus.
+    if (IsFocused() && !pDC->IsPrinting() && pGrid->GetSafeHwnd() && ::GetFocus() == pGrid->GetSafeHwnd()) {
+        CRect rcFocus = rcCell;
+        rcFocus.DeflateRect(2, 2);
+        if (rcFocus.Width() > 0 && rcFocus.Height() > 0) {
+            pDC->SetTextColor(RGB(0, 0, 0));
+            pDC->SetBkColor(RGB(255, 255, 255));
+            pDC->DrawFocusRect(&rcFocus);
+        }
+    }
 
     pDC->RestoreDC(nSavedDC);
     return TRUE;

@@ -39,4 +39,6 @@
 #define IDS_TITLE_FORMAT        133
 #define IDS_REPLAY_TITLE        134
 #define IDS_REPLAY_INSTALLER    135
+#define IDS_ACTION_CLICK        150
+#define IDS_STATUS_FAILED       151
 #define IDS_VERSION             1032
