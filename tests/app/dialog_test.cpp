@@ -8,9 +8,11 @@
 #include "res/resource.h"
 #include "recorded/RecordedProbes.h"
 #include <gtest/gtest.h>
+#include "../common/ScreenReader.h"
 #include "../common/WindowCapture.h"
 #include "../common/BuiltPrograms.h"
 #include "recorded/Snapshot.h"
+#include <oleacc.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -1151,4 +1153,211 @@ TEST(ReplayProgramTest, ProgramOpensTheRecordedPcAndRefusesAMalformedFile)
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(2u, ExitCodeAfter(app)) << Utf8(c.args);
     }
+}
+
+namespace {
+// The reader's answer for one object of a tree dump: role, name, state, place, action, description.
+std::vector<std::string> TreeEntry(const std::vector<std::string>& tree, size_t i)
+{
+    if (i >= tree.size()) return {};
+    return Fields(tree[i].substr(tree[i].find_first_not_of(' ')));
+}
+}
+
+TEST_F(DialogTest, AScreenReaderReadsTheTablesAndRunsTheResolutions)
+{
+    AddAdapter(L"Fine Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    AddAdapter(L"Old Stick", L"USB\\VID_0846&PID_9010", 103, 1, 0, 100);
+    AddAdapter(L"Unknown Card", L"PCI\\VEN_1111&DEV_2222", 1, 2, 3, 4);
+    AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_1", 10, 4, 0, 0);
+    list = "_W7_,USB\\VID_0CF3&PID_9170,a\n_W7_,USB\\VID_0846&PID_9010,b\n"
+           "_W7_,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,intel\n";
+    ASSERT_TRUE(PlaceInstaller(true));
+    ASSERT_TRUE(Open());
+
+    // Table, five rows of five cells: 1 + 5 * 6 answers.
+    std::vector<std::string> tree = ReadAccessibly(Result().m_hWnd, {L"tree"});
+    ASSERT_EQ(31u, tree.size()) << (tree.empty() ? "" : tree.back());
+    EXPECT_EQ(std::to_string(ROLE_SYSTEM_TABLE), TreeEntry(tree, 0)[0]);
+    EXPECT_EQ("Wireless adapters", TreeEntry(tree, 0)[1]);
+    auto cell = [&](int r, int c) { return TreeEntry(tree, 1 + (size_t)r * 6 + 1 + (size_t)c); };
+    EXPECT_EQ("Old Stick", TreeEntry(tree, 1 + 2 * 6)[1]);   // a row goes by its adapter
+    EXPECT_EQ("Support Status", cell(0, 3)[1]);
+    // The status cells read as their verdicts, the icon's meaning beside a text that does not say it.
+    EXPECT_EQ("Passed", cell(1, 3)[1]);
+    EXPECT_EQ("", cell(1, 3)[5]);
+    EXPECT_EQ("Incorrect USB driver version", cell(2, 3)[1]);
+    EXPECT_EQ("Failed", cell(2, 3)[5]);
+    EXPECT_EQ("Not supported", cell(3, 3)[1]);
+    EXPECT_EQ("Failed", cell(3, 3)[5]);
+    // Resolutions are links with the default action "Click"; the passed row's cell is a plain empty cell.
+    for (int r = 2; r <= 4; ++r) {
+        EXPECT_EQ(std::to_string(ROLE_SYSTEM_LINK), cell(r, 4)[0]) << r;
+        EXPECT_EQ("Click", cell(r, 4)[4]) << r;
+        EXPECT_TRUE(std::stol(cell(r, 4)[2], nullptr, 16) & STATE_SYSTEM_LINKED) << r;
+    }
+    EXPECT_EQ("Click here to install USB abgn driver", cell(2, 4)[1]);
+    EXPECT_EQ("Click here to see supported WLAN adapter list", cell(3, 4)[1]);
+    EXPECT_EQ(std::to_string(ROLE_SYSTEM_CELL), cell(1, 4)[0]);
+    EXPECT_EQ("", cell(1, 4)[1]);
+    EXPECT_EQ("", cell(1, 4)[4]);
+
+    std::vector<std::string> head = ReadAccessibly(Header().m_hWnd, {L"tree"});
+    ASSERT_EQ(4u, head.size());
+    EXPECT_EQ("Operating System (OS)", TreeEntry(head, 0)[1]);
+    EXPECT_EQ("Windows 7", TreeEntry(head, 3)[1]);
+
+    // The screen reader's "Click" does what a click on the text does: each page once, then the
+    // installer, which ends the dialog.
+    std::vector<std::string> done = ReadAccessibly(Result().m_hWnd, {L"do 3 4", L"do 4 4", L"do 1 4"});
+    Pump();
+    EXPECT_EQ((std::vector<std::string>{"do|00000000", "do|00000000", "do|80020003"}), done);
+    ASSERT_EQ(2u, shell.opened.size());
+    EXPECT_EQ(shell.opened[0], NV_URL_SUPPORTED_ADAPTERS);
+    EXPECT_EQ(shell.opened[1], NV_URL_DRIVER_DOCUMENTS);
+    EXPECT_TRUE(shell.started.empty());
+    ASSERT_TRUE(::IsWindow(dlg->m_hWnd));
+    done = ReadAccessibly(Result().m_hWnd, {L"do 2 4"});
+    Pump();
+    PlaceInstaller(false);
+    EXPECT_EQ((std::vector<std::string>{"do|00000000"}), done);
+    ASSERT_EQ(1u, shell.started.size());
+    EXPECT_EQ(shell.started[0], InstallerFolder() + L"\\setup.exe");
+    EXPECT_EQ(IDOK, dlg->m_nEndResult);
+    EXPECT_EQ(2u, shell.opened.size());
+}
+
+TEST_F(DialogTest, TheHiddenResolutionColumnReadsAsInvisible)
+{
+    AddAdapter(L"Fine Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    list = "_W7_,USB\\VID_0CF3&PID_9170,a\n";
+    ASSERT_TRUE(Open());
+    std::vector<std::string> tree = ReadAccessibly(Result().m_hWnd, {L"tree"});
+    ASSERT_EQ(13u, tree.size());
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 5; ++c) {
+            long state = std::stol(TreeEntry(tree, 1 + (size_t)r * 6 + 1 + (size_t)c)[2], nullptr, 16);
+            EXPECT_EQ(c == 4, (state & STATE_SYSTEM_INVISIBLE) != 0) << r << "," << c;
+            EXPECT_TRUE(state & STATE_SYSTEM_READONLY) << r << "," << c;
+        }
+}
+
+namespace {
+// Pixels that differ between two pictures of a window's cell, which may have moved in between (the
+// rectangles are in client coordinates), and how many of them lie more than three pixels inside its edges.
+struct Difference {
+    int all = 0, inner = 0;
+};
+Difference Compare(HWND h, const Capture& a, const CRect& ra, const Capture& b, const CRect& rb)
+{
+    POINT o = {0, 0};
+    ::ClientToScreen(h, &o);
+    RECT w;
+    ::GetWindowRect(h, &w);
+    const int ox = o.x - w.left, oy = o.y - w.top;
+    CRect client;
+    ::GetClientRect(h, &client);
+    Difference d;
+    for (int y = 0; y <= ra.Height(); ++y)
+        for (int x = 0; x <= ra.Width(); ++x) {
+            // Only what shows in both pictures, not what lay under a scroll bar.
+            if (!client.PtInRect(CPoint(ra.left + x, ra.top + y)) || !client.PtInRect(CPoint(rb.left + x, rb.top + y)))
+                continue;
+            int ax = ra.left + x + ox, ay = ra.top + y + oy, bx = rb.left + x + ox, by = rb.top + y + oy;
+            if (ax < 0 || ay < 0 || ax >= a.cx || ay >= a.cy || bx < 0 || by < 0 || bx >= b.cx || by >= b.cy) continue;
+            if (a.At(ax, ay) == b.At(bx, by)) continue;
+            ++d.all;
+            if (x > 3 && x < ra.Width() - 3 && y > 3 && y < ra.Height() - 3) ++d.inner;
+        }
+    return d;
+}
+
+struct KeyboardRun {
+    CNetvetterDlg* dlg = nullptr;
+    int step = 0;
+    std::vector<std::string> seen;   // what each step found, for the test to compare
+    Capture before;
+    CRect beforeCell;
+    Difference focused;              // the resolution cell's change when it takes the focus
+    int perimeter = 0;
+};
+KeyboardRun g_run;
+
+std::string FocusName()
+{
+    HWND f = ::GetFocus();
+    if (!g_run.dlg || !f) return "none";
+    if (f == g_run.dlg->m_gridResult.m_hWnd) {
+        CCellID c = g_run.dlg->m_gridResult.GetFocusCell();
+        return "result " + std::to_string(c.row) + "," + std::to_string(c.col);
+    }
+    if (f == g_run.dlg->m_gridHeader.m_hWnd) return "header";
+    if (f == ::GetDlgItem(g_run.dlg->m_hWnd, IDOK)) return "close";
+    return "other";
+}
+
+// One key per tick of a timer inside the dialog's own modal loop, noting where the focus is first.
+void CALLBACK KeyboardStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!g_run.dlg || !::IsWindowVisible(g_run.dlg->m_hWnd)) return;
+    static const WORD keys[] = {VK_TAB, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RETURN, VK_DOWN, VK_SPACE,
+                                VK_TAB,  VK_TAB,   VK_TAB,   VK_DOWN,  VK_RETURN};
+    if (g_run.step >= (int)(sizeof keys / sizeof keys[0]) + 2) return;
+    CGridCtrl& grid = g_run.dlg->m_gridResult;
+    CRect cell;
+    grid.GetCellRect(1, 4, &cell);
+    if (g_run.step == 0) ::SetForegroundWindow(g_run.dlg->m_hWnd);
+    if (g_run.step == 1) {
+        g_run.before = CaptureWindow(grid.m_hWnd);
+        g_run.beforeCell = cell;
+    }
+    // Moving right has scrolled the table: the cell is compared where it stands in each picture.
+    if (g_run.step == 5) {
+        g_run.focused = Compare(grid.m_hWnd, g_run.before, g_run.beforeCell, CaptureWindow(grid.m_hWnd), cell);
+        g_run.perimeter = 2 * (cell.Width() + cell.Height());
+    }
+    g_run.seen.push_back(FocusName());
+    if (g_run.step < (int)(sizeof keys / sizeof keys[0])) PressKey(keys[g_run.step]);
+    ++g_run.step;
+}
+}
+
+TEST_F(DialogTest, TheKeyboardReachesTheTableAndRunsEveryResolution)
+{
+    AddAdapter(L"Unknown Card", L"PCI\\VEN_1111&DEV_2222", 1, 2, 3, 4);
+    AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_1", 10, 4, 0, 0);
+    AddAdapter(L"Old Stick", L"USB\\VID_0846&PID_9010", 103, 1, 0, 100);
+    list = "_W7_,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,intel\n_W7_,USB\\VID_0846&PID_9010,b\n";
+    FILE* f = _wfopen(ListPath().c_str(), L"wb");
+    fwrite(list.data(), 1, list.size(), f);
+    fclose(f);
+    ASSERT_TRUE(PlaceInstaller(true));
+    CNetvetterDlg modal(p);
+    g_run = KeyboardRun();
+    g_run.dlg = &modal;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 150, KeyboardStep);
+    INT_PTR result = modal.DoModal();
+    ::KillTimer(nullptr, timer);
+    g_run.dlg = nullptr;
+    PlaceInstaller(false);
+
+    // Tab from the Close button reaches the table on its first cell, the arrows walk to the
+    // resolution, Enter and Space open the pages, Tab goes on round the dialog and back, and Enter
+    // on the installer's resolution starts it and ends the dialog.
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ((std::vector<std::string>{"close", "result 1,0", "result 1,1", "result 1,2", "result 1,3", "result 1,4",
+                                        "result 1,4", "result 2,4", "result 2,4", "header", "close", "result 2,4",
+                                        "result 3,4"}),
+              g_run.seen);
+    ASSERT_EQ(2u, shell.opened.size());
+    EXPECT_EQ(shell.opened[0], NV_URL_SUPPORTED_ADAPTERS);
+    EXPECT_EQ(shell.opened[1], NV_URL_DRIVER_DOCUMENTS);
+    ASSERT_EQ(1u, shell.started.size());
+    EXPECT_EQ(shell.started[0], InstallerFolder() + L"\\setup.exe");
+
+    // The focus shows: the resolution cell's edges changed when it took the focus (frame and focus
+    // rectangle), its text did not.
+    ASSERT_GT(g_run.perimeter, 0);
+    EXPECT_GE(g_run.focused.all, g_run.perimeter / 2);
+    EXPECT_EQ(0, g_run.focused.inner);
 }
