@@ -99,22 +99,16 @@ HRESULT Text(BSTR* p, const CString& s)
     return *p ? S_OK : E_OUTOFMEMORY;
 }
 
-// A list of objects, as get_accSelection hands several out.
-class CObjectList final : public IEnumVARIANT {
+// The reference count and interface lookup of an object handed out through COM: I is the interface
+// it implements, which it also answers for its bases named by Offers.
+template <class I>
+class CComObject : public I {
 public:
-    explicit CObjectList(const std::vector<IDispatch*>& items) : m_items(items)
-    {
-        for (IDispatch* p : m_items) p->AddRef();
-    }
-    ~CObjectList()
-    {
-        for (IDispatch* p : m_items) p->Release();
-    }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
         if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IEnumVARIANT) {
-            *ppv = static_cast<IEnumVARIANT*>(this);
+        if (riid == IID_IUnknown || Offers(riid)) {
+            *ppv = static_cast<I*>(this);
             AddRef();
             return S_OK;
         }
@@ -128,6 +122,27 @@ public:
         if (n == 0) delete this;
         return (ULONG)n;
     }
+
+protected:
+    virtual ~CComObject() {}
+    virtual bool Offers(REFIID riid) const = 0;
+
+private:
+    LONG m_refs = 1;
+};
+
+// A list of objects, as get_accSelection hands several out.
+class CObjectList final : public CComObject<IEnumVARIANT> {
+public:
+    explicit CObjectList(const std::vector<IDispatch*>& items) : m_items(items)
+    {
+        for (IDispatch* p : m_items) p->AddRef();
+    }
+    ~CObjectList() override
+    {
+        for (IDispatch* p : m_items) p->Release();
+    }
+    bool Offers(REFIID riid) const override { return riid == IID_IEnumVARIANT; }
     STDMETHODIMP Next(ULONG celt, VARIANT* rgVar, ULONG* pFetched) override
     {
         if (!rgVar) return E_POINTER;
@@ -160,38 +175,18 @@ public:
     }
 
 private:
-    LONG m_refs = 1;
     std::vector<IDispatch*> m_items;
     size_t m_pos = 0;
 };
 }
 
 // One object: the table (row and column -1), a row (column -1) or a cell.
-class CGridAccessible final : public IAccessible {
+class CGridAccessible final : public CComObject<IAccessible> {
 public:
     CGridAccessible(Link* link, int nRow, int nCol) : m_link(link), m_nRow(nRow), m_nCol(nCol) { link->AddRef(); }
-    ~CGridAccessible() { m_link->Release(); }
+    ~CGridAccessible() override { m_link->Release(); }
     Link* GetLink() const { return m_link; }
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidAccessible) {
-            *ppv = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)::InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG n = ::InterlockedDecrement(&m_refs);
-        if (n == 0) delete this;
-        return (ULONG)n;
-    }
+    bool Offers(REFIID riid) const override { return riid == IID_IDispatch || riid == kIidAccessible; }
 
     // IDispatch: screen readers call the interface directly; there is no type information.
     STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override
@@ -268,7 +263,6 @@ private:
     bool OnScreen(CGridCtrl* g) const;
     bool HasKeyboardFocus(CGridCtrl* g) const { return ::GetFocus() == g->GetSafeHwnd(); }
 
-    LONG m_refs = 1;
     Link* m_link;
     int m_nRow, m_nCol;
 };

@@ -23,15 +23,6 @@ const COLORREF kDarkBlue = 0xC00000;
 const wchar_t kCongratulations[] = L"Congratulations!\nAll installed adapters are supported and have correct driver version.";
 
 void Pump(DWORD ms = 60) { PumpMessages(ms); }
-// A key pressed and released on the keyboard, through the system.
-void PressKey(WORD vk)
-{
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof(INPUT));
-}
 
 CString Text(UINT id)
 {

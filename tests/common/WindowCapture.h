@@ -1,5 +1,5 @@
-// Helpers of the window tests: running the message loop for a while, and a window's pixels as the
-// screen shows them (to check colours, and to save pictures for people to look at).
+// Helpers of the window tests: running the message loop for a while, pressing keys, and a window's
+// pixels as the screen shows them (to check colours, and to save pictures for people to look at).
 #pragma once
 #include <windows.h>
 #include <vector>
@@ -10,6 +10,10 @@ void PumpMessages(DWORD ms = 0);
 // Runs the application's own message loop (CWinApp::Run, which offers each message to the window
 // objects' PreTranslateMessage first) until everything queued, and all it posts in turn, is handled.
 void RunApplicationLoop();
+
+// A key pressed and released on the keyboard, through the system: it reaches the focus window of the
+// foreground window through that thread's message loop.
+void PressKey(WORD vk);
 
 // A window's pixels, frame included, as 24-bit rows, bottom-up as a BMP file keeps them.
 struct Capture {

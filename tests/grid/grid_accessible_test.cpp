@@ -28,13 +28,10 @@ public:
 IMPLEMENT_DYNCREATE(LinkCell, CGridCell)
 int LinkCell::s_runs = 0;
 
-void PressKey(WORD vk)
+// A key on the keyboard, and the time for the grid to take it.
+void Press(WORD vk)
 {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof(INPUT));
+    PressKey(vk);
     PumpMessages(60);
 }
 
@@ -287,12 +284,12 @@ TEST(GridAccessibleTest, TheDefaultActionRunsAfterTheCallLikeTheKeyboardsEnterAn
     // Keys on the keyboard: Enter and Space run the focused link; on other cells they do nothing.
     f.grid.SetFocus();
     PumpMessages(20);
-    PressKey(VK_RETURN);
-    PressKey(VK_SPACE);
+    Press(VK_RETURN);
+    Press(VK_SPACE);
     EXPECT_EQ(3, LinkCell::s_runs);
-    PressKey(VK_LEFT);
-    PressKey(VK_RETURN);
-    PressKey(VK_SPACE);
+    Press(VK_LEFT);
+    Press(VK_RETURN);
+    Press(VK_SPACE);
     EXPECT_EQ(3, LinkCell::s_runs);
     EXPECT_EQ(CCellID(2, 3), f.grid.GetFocusCell());
 }
@@ -306,8 +303,8 @@ TEST(GridAccessibleTest, ScreenReadersHearFocusMovesAndRowsAndColumnsComingAndGo
     f.grid.SetFocus();
     PumpMessages(30);
     EXPECT_EQ(CCellID(1, 0), f.grid.GetFocusCell());
-    PressKey(VK_DOWN);
-    PressKey(VK_RIGHT);
+    Press(VK_DOWN);
+    Press(VK_RIGHT);
     PumpMessages(200);
     f.grid.InsertRow(L"Added");
     f.grid.SetColumnCount(6);
