@@ -157,7 +157,7 @@ public:
     }
     STDMETHODIMP Skip(ULONG celt) override
     {
-        m_pos = std::min(m_items.size(), m_pos + celt);
+        m_pos = std::min(m_items.size(), m_pos + (size_t)celt);
         return m_pos < m_items.size() ? S_OK : S_FALSE;
     }
     STDMETHODIMP Reset() override
