@@ -1,5 +1,6 @@
 #include "grid/GridAccessible.h"
 #include "grid/GridCtrl.h"
+#include "framework/AfxSystemLibrary.h"
 #include <oleacc.h>
 #include <algorithm>
 #include <climits>
@@ -9,8 +10,8 @@
 static const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 // ---------------------------------------------------------------------------------------------
-// The accessibility library, loaded on first use by its full path: it is not one of the libraries
-// the system always takes from its own folder, so a bare name could load a planted copy.
+// The accessibility library, loaded on first use from the system folder: it is not one of the
+// libraries Windows always takes from there, so its bare name could load a planted copy.
 
 namespace {
 typedef LRESULT(WINAPI* LresultFromObjectFn)(REFIID, WPARAM, LPUNKNOWN);
@@ -29,15 +30,9 @@ const Oleacc& Library()
 {
     if (g_oleacc.tried) return g_oleacc;
     g_oleacc.tried = true;
-    std::wstring path = g_libraryPath;
-    if (path.empty()) {
-        wchar_t dir[MAX_PATH] = {};
-        UINT n = ::GetSystemDirectoryW(dir, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return g_oleacc;
-        path = std::wstring(dir, n) + L"\\oleacc.dll";
-    }
     // Kept for the rest of the run: objects handed out may be in use until the process ends.
-    HMODULE h = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE h = g_libraryPath.empty() ? AfxLoadSystemLibrary(L"oleacc.dll")
+                                      : ::LoadLibraryExW(g_libraryPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!h) return g_oleacc;
     g_oleacc.lresultFromObject = (LresultFromObjectFn)(void*)::GetProcAddress(h, "LresultFromObject");
     g_oleacc.createStdAccessibleObject =
