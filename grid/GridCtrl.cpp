@@ -473,6 +473,7 @@ BOOL CGridCtrl::DeleteRow(int nRow)
     ResetScrollBars();
     SetModified(TRUE, -1, -1);
     Refresh();
+    NotifyAccessibility(EVENT_OBJECT_REORDER);
     return TRUE;
 }
 
