@@ -91,36 +91,35 @@ BOOL RealProbes::FreeLibrary(HMODULE m) { return ::FreeLibrary(m); }
 HMODULE RealProbes::GetModuleHandleW(LPCWSTR n) { return ::GetModuleHandleW(n); }
 DWORD RealProbes::GetModuleFileNameW(HMODULE m, LPWSTR b, DWORD n) { return ::GetModuleFileNameW(m, b, n); }
 
+// Entry points that older systems lack are looked up by name, so that the program still loads there.
+static FARPROC Kernel32Entry(const char* name)
+{
+    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
+    return k ? ::GetProcAddress(k, name) : NULL;
+}
+
 BOOL RealProbes::SetDllDirectoryW(LPCWSTR path)
 {
-    // Absent before XP SP1: looked up by name so the program still loads there.
+    // Absent before XP SP1.
     typedef BOOL(WINAPI * Fn)(LPCWSTR);
-    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
-    Fn fn = k ? (Fn)(void*)::GetProcAddress(k, "SetDllDirectoryW") : NULL;
+    Fn fn = (Fn)(void*)Kernel32Entry("SetDllDirectoryW");
     return fn ? fn(path) : FALSE;
 }
 
 BOOL RealProbes::GetVersionExW(LPOSVERSIONINFOW info) { return ::GetVersionExW(info); }
 BOOL(WINAPI* RealProbes::GetIsWow64Process())(HANDLE, PBOOL)
 {
-    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
-    return k ? (BOOL(WINAPI*)(HANDLE, PBOOL))(void*)::GetProcAddress(k, "IsWow64Process") : NULL;
+    return (BOOL(WINAPI*)(HANDLE, PBOOL))(void*)Kernel32Entry("IsWow64Process");
 }
 void(WINAPI* RealProbes::GetGetNativeSystemInfo())(LPSYSTEM_INFO)
 {
-    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
-    return k ? (void(WINAPI*)(LPSYSTEM_INFO))(void*)::GetProcAddress(k, "GetNativeSystemInfo") : NULL;
+    return (void(WINAPI*)(LPSYSTEM_INFO))(void*)Kernel32Entry("GetNativeSystemInfo");
 }
 HANDLE RealProbes::GetCurrentProcess() { return ::GetCurrentProcess(); }
 UINT RealProbes::GetWindowsDirectoryW(LPWSTR b, UINT n) { return ::GetWindowsDirectoryW(b, n); }
 HRESULT RealProbes::SHGetFolderPathW(HWND o, int f, HANDLE t, DWORD fl, LPWSTR p) { return ::SHGetFolderPathW(o, f, t, fl, p); }
 BOOL RealProbes::PathAppendW(LPWSTR p, LPCWSTR m) { return ::PathAppendW(p, m); }
 
-static FARPROC Kernel32Entry(const char* name)
-{
-    HMODULE k = ::GetModuleHandleW(L"kernel32.dll");
-    return k ? ::GetProcAddress(k, name) : NULL;
-}
 BOOL RealProbes::Wow64DisableWow64FsRedirection(PVOID* old)
 {
     // Libraries loaded from the system folder while redirection is off would be the 64-bit ones: the
