@@ -1,7 +1,7 @@
 // A result-table cell whose text is a command: drawn in the link colour, a hand cursor over the text,
 // and a click opens a support page or starts the USB driver installer.
 #pragma once
-#include "gridcells/GridCell.h"
+#include "grid/cells/GridCell.h"
 
 class CDialog;
 

@@ -10,9 +10,9 @@
 #include "grid/CellID.h"
 #include "grid/CellRange.h"
 #include "grid/GridArrays.h"
-#include "gridcells/GridCell.h"
-#include "gridcells/TitleTip.h"
-#include "gridcells/GridDropTarget.h"
+#include "grid/cells/GridCell.h"
+#include "grid/TitleTip.h"
+#include "grid/GridDropTarget.h"
 #include <vector>
 
 #define GRIDCTRL_CLASSNAME L"MFCGridCtrl"

@@ -1,7 +1,7 @@
 // Pixel geometry of the grid, its scroll bars, scrolling and autosizing.
 #include "grid/GridCtrl.h"
-#include "gridcells/GridCellBase.h"
-#include "gridcells/GridCell.h"
+#include "grid/cells/GridCellBase.h"
+#include "grid/cells/GridCell.h"
 
 namespace {
 // A grid resized from inside another grid's resize is not processed.

@@ -1,9 +1,9 @@
 // Painting: background regions, the cells (each paints itself) and the grid lines, normally into
 // an off-screen bitmap so that the screen only ever shows finished frames.
 #include "grid/GridCtrl.h"
-#include "gridcells/GridCellBase.h"
-#include "gridcells/GridCell.h"
-#include "gridcells/MemDC.h"
+#include "grid/cells/GridCellBase.h"
+#include "grid/cells/GridCell.h"
+#include "grid/MemDC.h"
 
 void CGridCtrl::OnPaint()
 {

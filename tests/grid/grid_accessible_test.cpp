@@ -2,7 +2,7 @@
 // calls, while this process's message loop answers, as for Narrator or NVDA.
 #include "grid/GridCtrl.h"
 #include "grid/GridAccessible.h"
-#include "gridcells/GridCell.h"
+#include "grid/cells/GridCell.h"
 #include "../common/ScreenReader.h"
 #include "../common/WindowCapture.h"
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // loss of focus, the single end of editing), the cell's Edit, the title tip (showing only for cut-off
 // text, hiding and passing input on) and the drop target (forwarding only for its own grid).
 #include "grid/GridCtrl.h"
-#include "gridcells/InPlaceEdit.h"
+#include "grid/InPlaceEdit.h"
 #include <gtest/gtest.h>
 #include "../common/WindowCapture.h"
 #include <functional>

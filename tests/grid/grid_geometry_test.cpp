@@ -1,6 +1,6 @@
 // Geometry as arithmetic: a grid with a stand-in client rectangle and plain scroll positions.
 #include "grid/GridCtrl.h"
-#include "gridcells/GridCell.h"
+#include "grid/cells/GridCell.h"
 #include <gtest/gtest.h>
 
 namespace {

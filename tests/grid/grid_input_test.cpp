@@ -1,8 +1,8 @@
 // Interaction in a real window: mouse and key messages go to the grid, and the owner window records
 // what the grid tells it.
 #include "grid/GridCtrl.h"
-#include "gridcells/GridCell.h"
-#include "gridcells/GridCellCheck.h"
+#include "grid/cells/GridCell.h"
+#include "grid/cells/GridCellCheck.h"
 #include "framework/AfxApp.h"
 #include "framework/AfxCtrls.h"
 #include "../common/WindowCapture.h"

@@ -2,7 +2,7 @@
 // modified marks, expand-to-fit arithmetic and allocation failures.
 #include "grid/GridCtrl.h"
 #include "framework/AfxApp.h"
-#include "gridcells/InPlaceEdit.h"
+#include "grid/InPlaceEdit.h"
 #include "../common/WindowCapture.h"
 #include <gtest/gtest.h>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Painting in a real window, checked by reading the pixels back.
 #include "grid/GridCtrl.h"
-#include "gridcells/GridCell.h"
-#include "gridcells/MemDC.h"
+#include "grid/cells/GridCell.h"
+#include "grid/MemDC.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <utility>

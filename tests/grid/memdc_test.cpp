@@ -1,4 +1,4 @@
-#include "gridcells/MemDC.h"
+#include "grid/MemDC.h"
 #include <gtest/gtest.h>
 
 namespace {

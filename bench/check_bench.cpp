@@ -8,7 +8,7 @@
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
 #include "supportlist/SupportList.h"
-#include "tools/BenchClock.h"
+#include "bench/BenchClock.h"
 #include <io.h>
 #include <fcntl.h>
 #include <stdio.h>

@@ -1,6 +1,6 @@
 // A cell with a check box at its top-left, in front of its text, toggled by a click on the box.
 #pragma once
-#include "gridcells/GridCell.h"
+#include "grid/cells/GridCell.h"
 
 class CGridCellCheck : public CGridCell {
     DECLARE_DYNCREATE(CGridCellCheck)

@@ -1,6 +1,6 @@
 // The in-place editor: keys that end editing move the focus to the grid, and the loss of focus ends
 // the edit, so every ending goes through one path that reports to the owner and closes the window.
-#include "gridcells/InPlaceEdit.h"
+#include "grid/InPlaceEdit.h"
 
 BEGIN_MESSAGE_MAP(CInPlaceEdit, CEdit)
     ON_WM_KILLFOCUS()

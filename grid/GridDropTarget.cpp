@@ -1,5 +1,5 @@
 // The grid's drop target: forwards the drag events of the registered grid window to the grid.
-#include "gridcells/GridDropTarget.h"
+#include "grid/GridDropTarget.h"
 #include "grid/GridCtrl.h"
 
 BEGIN_MESSAGE_MAP(CGridDropTarget, COleDropTarget)

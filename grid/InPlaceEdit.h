@@ -2,7 +2,7 @@
 // text and the key that ended editing to its owner (the grid) and deletes itself when it closes.
 #pragma once
 #include "framework/AfxCtrls.h"
-#include "gridcells/GridCellBase.h"
+#include "grid/cells/GridCellBase.h"
 
 class CInPlaceEdit : public CEdit {
 public:

@@ -1,7 +1,7 @@
 // Paints a 20-row window over grids of 100 and of 100,000 rows and over a list view holding the
 // same visible data, and prints the times: painting must cost what is visible, not what is stored.
 #include "grid/GridCtrl.h"
-#include "tools/BenchClock.h"
+#include "bench/BenchClock.h"
 #include <commctrl.h>
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 // The check cell: the box sits in front of the text, and only a release over the box toggles it.
-#include "gridcells/GridCellCheck.h"
+#include "grid/cells/GridCellCheck.h"
 #include "grid/GridCtrl.h"
 
 IMPLEMENT_DYNCREATE(CGridCellCheck, CGridCell)

@@ -1,5 +1,5 @@
 // The title tip: a borderless top-most pop-up laid over a cell whose text is cut off.
-#include "gridcells/TitleTip.h"
+#include "grid/TitleTip.h"
 #include "framework/AfxApp.h"
 #include "framework/AfxExcept.h"
 

@@ -1,4 +1,4 @@
-#include "gridcells/MemDC.h"
+#include "grid/MemDC.h"
 
 CMemDC::CMemDC(CDC* pDC) : m_pOldBitmap(nullptr), m_pDC(pDC), m_bMemDC(FALSE)
 {

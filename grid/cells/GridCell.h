@@ -1,7 +1,7 @@
 // The ordinary cell that holds its own attributes, and the default cell that holds a grid's fallback
 // attributes (format, colours, font, margin, default size) for one kind of cell.
 #pragma once
-#include "gridcells/GridCellBase.h"
+#include "grid/cells/GridCellBase.h"
 
 class CGridCell : public CGridCellBase {
     DECLARE_DYNCREATE(CGridCell)

@@ -1,6 +1,6 @@
 // Cell attributes: the abstract base's state and fallback, the ordinary cell and the default cell.
-#include "gridcells/GridCell.h"
-#include "gridcells/InPlaceEdit.h"
+#include "grid/cells/GridCell.h"
+#include "grid/InPlaceEdit.h"
 #include "grid/GridCtrl.h"
 #include <new>
 

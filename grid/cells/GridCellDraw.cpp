@@ -1,7 +1,7 @@
 // Drawing, measuring and printing of a cell: the operations of CGridCellBase that every cell
 // class shares.
-#include "gridcells/GridCellBase.h"
-#include "gridcells/GridCell.h"
+#include "grid/cells/GridCellBase.h"
+#include "grid/cells/GridCell.h"
 #include "grid/GridCtrl.h"
 
 namespace {

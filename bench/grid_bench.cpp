@@ -7,7 +7,7 @@
 // Appending and deleting happen while the windows are hidden, scrolling while they are shown.
 // "grid_bench --rows N" runs the side-by-side part with N rows instead of 100,000.
 #include "grid/GridCtrl.h"
-#include "tools/BenchClock.h"
+#include "bench/BenchClock.h"
 #include <commctrl.h>
 #include <algorithm>
 #include <cstdio>
