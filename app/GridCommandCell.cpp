@@ -29,16 +29,9 @@ CGridCommandCell::CGridCommandCell()
 
 CGridCommandCell::~CGridCommandCell() {}
 
-static CString ResourceText(UINT id)
-{
-    CString s;
-    s.LoadString(id);
-    return s;
-}
-
 BOOL CGridCommandCell::IsCommandText(const CString& text)
 {
-    return text == ResourceText(IDS_CMD_USB) || text == ResourceText(IDS_CMD_LIST) || text == ResourceText(IDS_CMD_3945);
+    return text == AfxResourceString(IDS_CMD_USB) || text == AfxResourceString(IDS_CMD_LIST) || text == AfxResourceString(IDS_CMD_3945);
 }
 
 BOOL CGridCommandCell::Draw(CDC* pDC, int nRow, int nCol, CRect rect, BOOL bEraseBkgnd)
@@ -95,7 +88,7 @@ void CGridCommandCell::OnLButtonUp(CPoint PointCellRelative)
 
 BOOL CGridCommandCell::IsLink() const { return IsCommandText(GetText()); }
 
-CString CGridCommandCell::GetDefaultAction() const { return IsLink() ? ResourceText(IDS_ACTION_CLICK) : CString(); }
+CString CGridCommandCell::GetDefaultAction() const { return IsLink() ? AfxResourceString(IDS_ACTION_CLICK) : CString(); }
 
 BOOL CGridCommandCell::DoDefaultAction()
 {
@@ -106,11 +99,11 @@ BOOL CGridCommandCell::DoDefaultAction()
 
 void CGridCommandCell::RunCommand(const CString& text)
 {
-    if (text == ResourceText(IDS_CMD_USB) && m_bReplay) {
+    if (text == AfxResourceString(IDS_CMD_USB) && m_bReplay) {
         CString message;
-        message.Format(ResourceText(IDS_REPLAY_INSTALLER), m_strReplayCommand.GetString());
+        message.Format(AfxResourceString(IDS_REPLAY_INSTALLER), m_strReplayCommand.GetString());
         AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
-    } else if (text == ResourceText(IDS_CMD_USB)) {
+    } else if (text == AfxResourceString(IDS_CMD_USB)) {
         wchar_t self[MAX_PATH + 1] = {};
         DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
         if (n == 0 || n >= MAX_PATH) return;
@@ -119,7 +112,7 @@ void CGridCommandCell::RunCommand(const CString& text)
         if (!CFile::GetStatus(path, status)) return;
         GetShellActions().StartProgram(path);
         if (m_pOwnerDlg && m_nOwnerRow > 0) m_pOwnerDlg->OnOK();
-    } else if (text == ResourceText(IDS_CMD_LIST) || text == ResourceText(IDS_CMD_3945)) {
+    } else if (text == AfxResourceString(IDS_CMD_LIST) || text == AfxResourceString(IDS_CMD_3945)) {
         GetShellActions().OpenDocument(m_strCommand);
     }
 }

@@ -21,13 +21,6 @@ const UINT kRowFormat = DT_WORDBREAK;
 const int kResultWidths[5] = {240, 90, 80, 110, 100};
 const UINT kHeadings[5] = {IDS_HEAD_ADAPTER, IDS_HEAD_OS, IDS_HEAD_DRIVER, IDS_HEAD_STATUS, IDS_HEAD_RESOLUTION};
 
-CString ResourceText(UINT id)
-{
-    CString s;
-    s.LoadString(id);
-    return s;
-}
-
 HICON LoadProgramIcon(UINT id)
 {
     return AfxGetApp() ? AfxGetApp()->LoadIcon(id) : ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id));
@@ -78,7 +71,7 @@ BOOL CNetvetterDlg::OnInitDialog()
     CString title = LoadProductTitle();
     if (!m_strReplayFile.IsEmpty()) {
         CString replay;
-        replay.Format(ResourceText(IDS_REPLAY_TITLE), title.GetString(), m_strReplayFile.GetString());
+        replay.Format(AfxResourceString(IDS_REPLAY_TITLE), title.GetString(), m_strReplayFile.GetString());
         title = replay;
     }
     SetWindowText(title);
@@ -113,7 +106,7 @@ void CNetvetterDlg::AddAboutMenuEntry()
 {
     CMenu* pSysMenu = GetSystemMenu(FALSE);
     if (!pSysMenu) return;
-    CString about = ResourceText(IDS_ABOUTBOX);
+    CString about = AfxResourceString(IDS_ABOUTBOX);
     if (about.IsEmpty()) return;
     pSysMenu->AppendMenu(MF_SEPARATOR);
     pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
@@ -151,7 +144,7 @@ void CNetvetterDlg::FillOsRow()
 {
     m_gridHeader.SetItemFont(0, 0, &m_lfTable);
     m_gridHeader.SetItemFont(0, 1, &m_lfTable);
-    m_gridHeader.SetItemText(0, 0, ResourceText(IDS_OPERATING_SYSTEM));
+    m_gridHeader.SetItemText(0, 0, AfxResourceString(IDS_OPERATING_SYSTEM));
     m_gridHeader.SetItemText(0, 1, OsDisplayName(ReadOsFacts(m_probes, m_check.SupportList())));
     m_gridHeader.SetItemTextColor(0, 0, kLabelText);
 }
@@ -161,8 +154,8 @@ void CNetvetterDlg::SetUpResultTable()
     CGridCtrl& g = m_gridResult;
     g.SetImageList(m_pStatusImages);
     // Screen readers name a status icon by the verdict it shows.
-    g.SetImageName(0, ResourceText(IDS_STATUS_FAILED));
-    g.SetImageName(1, ResourceText(IDS_PASSED));
+    g.SetImageName(0, AfxResourceString(IDS_STATUS_FAILED));
+    g.SetImageName(1, AfxResourceString(IDS_PASSED));
     g.SetEditable(FALSE);
     g.SetListMode(TRUE);
     g.SetRowResize(TRUE);
@@ -182,7 +175,7 @@ void CNetvetterDlg::SetUpResultTable()
         g.SetItemFormat(0, c, kHeadingFormat);
         g.SetItemBackColor(0, c, kHeadingBack);
     }
-    for (int c = 0; c < 5; ++c) g.SetItemText(0, c, ResourceText(kHeadings[c]));
+    for (int c = 0; c < 5; ++c) g.SetItemText(0, c, AfxResourceString(kHeadings[c]));
     for (int c = 0; c < 5; ++c) g.SetItemFont(0, c, &m_lfTable);
 }
 

@@ -38,10 +38,6 @@ CString FormatProductTitle(CString code, CString version, CString build, const C
 
 CString LoadProductTitle()
 {
-    CString code, version, build, format;
-    code.LoadString(IDS_PRODUCT_CODE);
-    version.LoadString(IDS_VERSION);
-    build.LoadString(IDS_BUILD);
-    format.LoadString(IDS_TITLE_FORMAT);
-    return FormatProductTitle(code, version, build, format);
+    return FormatProductTitle(AfxResourceString(IDS_PRODUCT_CODE), AfxResourceString(IDS_VERSION),
+                              AfxResourceString(IDS_BUILD), AfxResourceString(IDS_TITLE_FORMAT));
 }

@@ -2,37 +2,30 @@
 #include "app/SupportSite.h"
 #include "res/resource.h"
 
-static CString ResourceText(UINT id)
-{
-    CString s;
-    s.LoadString(id);
-    return s;
-}
-
 ResultRow ResultRowOf(const CAdapterRecord& r, const CString& installerCommand)
 {
     ResultRow row;
     row.cells[0] = r.Description;
-    row.cells[1] = ResourceText(r.OsCompatible == 0 ? IDS_OS_NOT_SUPPORTED
+    row.cells[1] = AfxResourceString(r.OsCompatible == 0 ? IDS_OS_NOT_SUPPORTED
                                 : r.OsCompatible == 1 ? IDS_OS_SUPPORTED : IDS_OS_NA);
     row.cells[2].Format(L"%d.%d.%d.%d", (unsigned)(WORD)r.DriverVersion[0], (unsigned)(WORD)r.DriverVersion[1],
                         (unsigned)(WORD)r.DriverVersion[2], (unsigned)(WORD)r.DriverVersion[3]);
     // Supported is tested first: an adapter missing from the list is not "not supported on this OS".
-    if (!r.Supported) row.cells[3] = ResourceText(IDS_STATUS_NOT_SUPPORTED);
-    else if (!r.OsCompatible) row.cells[3] = ResourceText(IDS_STATUS_NOT_SUPPORTED) + ResourceText(IDS_ON_THIS_OS);
+    if (!r.Supported) row.cells[3] = AfxResourceString(IDS_STATUS_NOT_SUPPORTED);
+    else if (!r.OsCompatible) row.cells[3] = AfxResourceString(IDS_STATUS_NOT_SUPPORTED) + AfxResourceString(IDS_ON_THIS_OS);
     else row.cells[3] = r.DriverVersionText;
     row.statusImage = (r.DriverVersionOk && r.Supported && r.OsCompatible) ? 1 : 0;
 
     if (!r.Supported || !r.OsCompatible) {
-        row.cells[4] = ResourceText(IDS_CMD_LIST);
+        row.cells[4] = AfxResourceString(IDS_CMD_LIST);
         row.action = ResolutionPage;
         row.target = NV_URL_SUPPORTED_ADAPTERS;
     } else if (!r.DriverVersionOk && r.AdapterKind != CAdapterRecord::KindUsb) {
-        row.cells[4] = ResourceText(IDS_CMD_3945);
+        row.cells[4] = AfxResourceString(IDS_CMD_3945);
         row.action = ResolutionPage;
         row.target = NV_URL_DRIVER_DOCUMENTS;
     } else if (!r.DriverVersionOk) {
-        row.cells[4] = ResourceText(IDS_CMD_USB);
+        row.cells[4] = AfxResourceString(IDS_CMD_USB);
         row.action = ResolutionInstaller;
         row.target = installerCommand;
     }
@@ -41,13 +34,13 @@ ResultRow ResultRowOf(const CAdapterRecord& r, const CString& installerCommand)
 
 CString ResultSummary(const AdapterList& list)
 {
-    if (list.GetSize() == 0) return ResourceText(IDS_NO_ADAPTER);
+    if (list.GetSize() == 0) return AfxResourceString(IDS_NO_ADAPTER);
     for (INT_PTR i = 0; i < list.GetSize(); ++i) {
         const CAdapterRecord* r = GetAdapter(list, i);
         // The green mark asks for OsCompatible non-zero; the congratulation for exactly 1.
         if (r && !(r->Supported && r->DriverVersionOk && r->OsCompatible == 1)) return CString();
     }
-    return ResourceText(IDS_CONGRATULATIONS);
+    return AfxResourceString(IDS_CONGRATULATIONS);
 }
 
 CString InstallerBeside(const CString& programPath)

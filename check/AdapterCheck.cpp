@@ -10,13 +10,6 @@ static const WCHAR* const kUsbIdsWithDriver[] = {
     L"USB\\VID_0CF3&PID_9170", L"USB\\VID_0846&PID_9010", L"USB\\VID_07D1&PID_3C10",
     L"USB\\VID_07D1&PID_3A09", L"USB\\VID_1435&PID_0804"};
 
-static CString LoadText(UINT id)
-{
-    CString s;
-    s.LoadString(id);
-    return s;
-}
-
 // One key of the network-class tree as the scan read it: what the trace shows of it and what the
 // tests of the scan look at. Sub-keys are read when the scan first reaches them.
 struct CAdapterCheck::ClassKey {
@@ -112,7 +105,7 @@ void CAdapterCheck::EnumerateAdapters()
         GetDriverVersion(set, &dev, rec->DriverVersion[0], rec->DriverVersion[1], rec->DriverVersion[2],
                          rec->DriverVersion[3]);
         rec->DriverVersionOk = 0;
-        rec->DriverVersionText = LoadText(IDS_PASSED);
+        rec->DriverVersionText = AfxResourceString(IDS_PASSED);
 
         if (rec->HardwareId.Find(L"PCI\\") >= 0) {
             if (!isIntel) {
@@ -123,9 +116,9 @@ void CAdapterCheck::EnumerateAdapters()
                 if (rec->DriverVersion[0] == 10 && rec->DriverVersion[1] == 5)
                     rec->DriverVersionOk = 1;
                 else
-                    rec->DriverVersionText = LoadText(IDS_BAD_3945_DRIVER);
+                    rec->DriverVersionText = AfxResourceString(IDS_BAD_3945_DRIVER);
             } else {
-                rec->DriverVersionText = LoadText(IDS_BAD_PROSET);
+                rec->DriverVersionText = AfxResourceString(IDS_BAD_PROSET);
             }
         }
         if (rec->HardwareId.Find(L"USB\\") >= 0) {
@@ -140,7 +133,7 @@ void CAdapterCheck::EnumerateAdapters()
                      rec->DriverVersion[3] >= 113)
                 rec->DriverVersionOk = 1;
             else
-                rec->DriverVersionText = LoadText(IDS_BAD_USB_DRIVER);
+                rec->DriverVersionText = AfxResourceString(IDS_BAD_USB_DRIVER);
         }
         m_list.Add(rec);
     }

@@ -27,6 +27,13 @@ BOOL CString::LoadString(UINT nID)
     return LoadString(AfxGetResourceHandle(), nID);
 }
 
+CString AfxResourceString(UINT nID)
+{
+    CString s;
+    s.LoadString(nID);
+    return s;
+}
+
 BOOL CString::LoadString(HINSTANCE hInst, UINT nID)
 {
     // A zero buffer length asks for a read-only pointer into the resource itself, so any length loads.

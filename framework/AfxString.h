@@ -93,6 +93,9 @@ private:
     std::wstring m_str;
 };
 
+// The text of a string resource of the module that holds the resources; empty when there is none.
+CString AfxResourceString(UINT nID);
+
 // 8-bit string for the few places that need one (clipboard text, command lines).
 class CStringA {
 public:

@@ -1,4 +1,5 @@
 #include "supportlist/ListChecker.h"
+#include "supportlist/OsTags.h"
 #include "framework/AfxFile.h"
 #include <cwctype>
 #include <map>
@@ -40,16 +41,6 @@ std::wstring IdAt(const std::wstring& u, size_t pos)
             return u.substr(pos, m + mid.size() + 4 - pos);
     }
     return std::wstring();
-}
-
-// Whether the characters of a gated line fit a row of the tag table, whatever system runs.
-bool TagFits(const std::wstring& u)
-{
-    auto at = [&](size_t i) { return i < u.size() ? u[i] : 0; };
-    bool end4 = at(4) == L',' || (at(4) == L'X' && at(5) == L'6' && at(6) == L'4');
-    bool end5 = at(5) == L',' || (at(5) == L'X' && at(6) == L'6' && at(7) == L'4');
-    return at(1) == L'X' || at(1) == L'V' || (at(1) == L'W' && (at(2) == L'7' || at(2) == L'8') && end4) ||
-           (at(1) == L'8' && at(2) == L'1' && end4) || (at(1) == L'W' && at(2) == L'1' && at(3) == L'0' && end5);
 }
 
 bool LooksLikeComment(const std::wstring& line)
@@ -114,7 +105,7 @@ bool CheckListFile(const std::wstring& path, std::vector<std::wstring>& findings
         if (gated) {
             size_t comma = u.find(L',');
             std::wstring tag = u.substr(0, comma);
-            if (!TagFits(u)) {
+            if (!AnyOsTagFits(u.c_str(), u.size())) {
                 std::wstring hint;
                 if (tag.compare(0, 4, L"_W81") == 0) hint = L" (Windows 8.1 is \"_81_\")";
                 else if (tag.compare(0, 4, L"_W10") == 0) hint = L" (Windows 10 and 11 are \"_W10_\" and \"_W10_X64\")";

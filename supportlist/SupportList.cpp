@@ -1,4 +1,5 @@
 #include "supportlist/SupportList.h"
+#include "supportlist/OsTags.h"
 #include "framework/AfxFile.h"
 
 int CNetvetterCheck::RunCheck()
@@ -87,29 +88,17 @@ int CSupportList::ApplySupportList()
         }
         int lineOsOk = 0;
         if (line.GetAt(0) == L'_') {
-            WCHAR c1 = At(line, 1), c2 = At(line, 2), c3 = At(line, 3), c4 = At(line, 4), c5 = At(line, 5),
-                  c6 = At(line, 6), c7 = At(line, 7);
-            BOOL x64at4 = c4 == L'X' && c5 == L'6' && c6 == L'4';
-            if (c1 == L'X' && major == 5) lineOsOk = 1;
-            if (c1 == L'V' && major == 6 && minor == 0) lineOsOk = 1;
-            if (c1 == L'W' && c2 == L'7' && major == 6 && minor == 1) {
-                if (c4 == L',' && !wow64) lineOsOk = 1;
-                if (x64at4 && wow64) lineOsOk = 1;
-            }
-            if (c1 == L'W' && c2 == L'8' && sysMajor == 6 && sysMinor == 2) {
-                if (c4 == L',' && !wow64) lineOsOk = 1;
-                if (x64at4 && wow64) lineOsOk = 1;
-            }
-            if (c1 == L'8' && c2 == L'1' && sysMajor == 6 && sysMinor == 3) {
-                if (c4 == L',' && !wow64) lineOsOk = 1;
-                if (x64at4 && wow64) lineOsOk = 1;
-            }
-            if (c1 == L'W' && c2 == L'1' && c3 == L'0' && sysMajor == 10 && sysMinor == 0) {
-                if (c5 == L',' && !wow64) lineOsOk = 1;
-                if (c5 == L'X' && c6 == L'6' && c7 == L'4' && wow64) lineOsOk = 1;
+            for (size_t t = 0; t < kOsTagCount && !lineOsOk; ++t) {
+                const OsTag& tag = kOsTags[t];
+                BOOL reported = tag.source == OsTag::Reported;
+                DWORD tagMajor = reported ? major : sysMajor, tagMinor = reported ? minor : sysMinor;
+                if (OsTagCharsFit(tag, line, line.GetLength()) && tagMajor == (DWORD)tag.major &&
+                    (tag.minor < 0 || tagMinor == (DWORD)tag.minor) &&
+                    (tag.bitness == OsTag::AnyBitness || (tag.bitness == OsTag::Only64Bit) == (wow64 != FALSE)))
+                    lineOsOk = 1;
             }
             if (filter) {
-                if (major == 6 && minor == 0 && !(c1 == L'W' && c2 == L'L' && c3 == L'H'))
+                if (major == 6 && minor == 0 && !(At(line, 1) == L'W' && At(line, 2) == L'L' && At(line, 3) == L'H'))
                     continue;
                 int us = line.Find(L'_', 1);
                 if (us < 0)

@@ -24,13 +24,6 @@ const wchar_t kCongratulations[] = L"Congratulations!\nAll installed adapters ar
 
 void Pump(DWORD ms = 60) { PumpMessages(ms); }
 
-CString Text(UINT id)
-{
-    CString s;
-    s.LoadString(id);
-    return s;
-}
-
 CString WindowText(HWND h)
 {
     wchar_t buf[512] = {};
@@ -390,7 +383,7 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
     EXPECT_EQ(Result().GetItemText(2, 3), L"Incorrect USB driver version");
     EXPECT_EQ(0, Result().GetItemImage(2, 3));
     ASSERT_TRUE(Command(2));
-    EXPECT_EQ(CString(Command(2)->GetText()), Text(IDS_CMD_USB));
+    EXPECT_EQ(CString(Command(2)->GetText()), AfxResourceString(IDS_CMD_USB));
     EXPECT_EQ(Command(2)->m_pOwnerDlg, dlg.get());
     EXPECT_EQ(2, Command(2)->m_nOwnerRow);
     EXPECT_TRUE(Command(2)->m_strCommand.IsEmpty());
@@ -411,7 +404,7 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
 
     // A USB adapter that is not listed gets the list page, not the installer.
     ASSERT_TRUE(Command(5));
-    EXPECT_EQ(CString(Command(5)->GetText()), Text(IDS_CMD_LIST));
+    EXPECT_EQ(CString(Command(5)->GetText()), AfxResourceString(IDS_CMD_LIST));
 
     EXPECT_EQ(WindowText(dlg->m_staticSummary.m_hWnd), L"");
     EXPECT_GT(Result().GetColumnWidth(4), 0);
@@ -420,7 +413,7 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
     ::MapDialogRect(dlg->m_hWnd, &full);
     EXPECT_GE(wnd.Width(), full.Width());   // the template's width, frame included
     // The records keep what the dialog wrote into them.
-    EXPECT_EQ(Rec(1)->ResolutionText, Text(IDS_CMD_USB));
+    EXPECT_EQ(Rec(1)->ResolutionText, AfxResourceString(IDS_CMD_USB));
     EXPECT_EQ(Rec(3)->DriverVersionText, L"Not supported on this OS");
     EXPECT_TRUE(Rec(0)->ResolutionText.IsEmpty());
     // The dialog owns its records: all of them go with it, once.
@@ -582,7 +575,7 @@ TEST_F(DialogTest, CommandCellsHitTheirTextAndAskTheShellOnce)
     CString text;
     CPoint inside(extent.cx, cellRect.Height() + 50);
     EXPECT_TRUE(listCell->HitCommandText(inside, text));
-    EXPECT_EQ(text, Text(IDS_CMD_LIST));
+    EXPECT_EQ(text, AfxResourceString(IDS_CMD_LIST));
     CPoint beyond(extent.cx + 1, 2);
     EXPECT_FALSE(listCell->HitCommandText(beyond, text));
 
@@ -614,7 +607,7 @@ TEST_F(DialogTest, CommandCellsAreNeverEditedAndPlainTextIsNoCommand)
 {
     CGridCommandCell cell;
     EXPECT_FALSE(cell.Edit(1, 4, CRect(0, 0, 100, 20), CPoint(1, 1), 0, 'a'));
-    EXPECT_TRUE(CGridCommandCell::IsCommandText(Text(IDS_CMD_3945)));
+    EXPECT_TRUE(CGridCommandCell::IsCommandText(AfxResourceString(IDS_CMD_3945)));
     EXPECT_FALSE(CGridCommandCell::IsCommandText(L"click here to install usb abgn driver"));
     cell.SetText(L"Passed");
     CString text;
