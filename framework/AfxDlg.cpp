@@ -79,7 +79,13 @@ INT_PTR CDialog::DoModal()
 void CDialog::RunModalLoop(HWND hDlg)
 {
     MSG msg;
+    // A dialog destroyed otherwise than by EndDialog ends its loop too (result -1): nothing could end
+    // it any more. The window object lets go of its handle when the window goes.
     while (!m_bEndModal) {
+        if (m_hWnd != hDlg) {
+            m_nModalResult = -1;
+            break;
+        }
         BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             // The program is quitting: end this loop and leave the quit for the loop outside.

@@ -20,7 +20,7 @@ public:
     ~CDialog() override;
 
     // Runs the dialog modally with the owner disabled; returns what EndDialog was given, or -1 when
-    // it could not be created.
+    // it could not be created or was destroyed without EndDialog.
     virtual INT_PTR DoModal();
     // Creates the dialog modeless (tests host dialogs this way).
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
@@ -42,7 +42,7 @@ protected:
     BOOL m_bModal = FALSE;
     BOOL m_bEndModal = FALSE;
     INT_PTR m_nModalResult = -1;
-    // Fetches and dispatches messages until EndDialog; each is offered to PreTranslateMessage and
+    // Fetches and dispatches messages until EndDialog or until the window is destroyed; each is offered to PreTranslateMessage and
     // then to the dialog manager's keyboard handling first.
     void RunModalLoop(HWND hDlg);
 

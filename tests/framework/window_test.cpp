@@ -230,6 +230,7 @@ public:
     CFilterWnd probe;
     BOOL moveDuringInit = FALSE;
     BOOL quitInside = FALSE;
+    BOOL destroyInside = FALSE;
     BOOL ownerEnabledInside = TRUE;
     BOOL visibleInside = FALSE;
     CRect rectInside;
@@ -254,7 +255,8 @@ public:
         ownerEnabledInside = m_pParentWnd ? m_pParentWnd->IsWindowEnabled() : TRUE;
         visibleInside = IsWindowVisible();
         GetWindowRect(&rectInside);
-        EndDialog(77);
+        if (destroyInside) DestroyWindow();
+        else EndDialog(77);
         return 0;
     }
     DECLARE_MESSAGE_MAP()
@@ -263,6 +265,8 @@ public:
 BEGIN_MESSAGE_MAP(CLoopDialog, CDialog)
     ON_MESSAGE(WM_APP + 3, &CLoopDialog::OnLook)
 END_MESSAGE_MAP()
+
+void CALLBACK QuitLater(HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(9); }
 
 CRect WorkArea()
 {
@@ -318,6 +322,19 @@ TEST(DialogTest, ModalLoopDisablesTheOwnerOffersMessagesAndOpensCentred)
         MSG msg;
         ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
         EXPECT_EQ(msg.wParam, (WPARAM)3);
+    }
+    {
+        // Destroyed without EndDialog: the loop ends at once with -1 and the owner takes input again.
+        // Should the loop wait on, a quit after a while ends it and stays behind to be seen.
+        CLoopDialog dlg(&owner);
+        dlg.destroyInside = TRUE;
+        UINT_PTR guard = ::SetTimer(nullptr, 0, 3000, QuitLater);
+        EXPECT_EQ(dlg.DoModal(), -1);
+        ::KillTimer(nullptr, guard);
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        EXPECT_TRUE(owner.IsWindowEnabled());
+        MSG msg;
+        EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     }
     owner.DestroyWindow();
 }
