@@ -543,7 +543,6 @@ void CGridCtrl::OnCaptureChanged(CWnd* pWnd)
 void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     (void)nRepCnt;
-    (void)nFlags;
     if (!IsValid(m_idCurrentCell)) {
         Default();
         return;
@@ -643,8 +642,9 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
     } else if (nChar == VK_F2) {
         OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), VK_LBUTTON);
     } else if ((nChar == VK_RETURN || nChar == VK_SPACE) && HasDefaultAction(next.row, next.col)) {
-        // The keyboard's click on a link cell.
-        RunDefaultAction(next.row, next.col);
+        // The keyboard's click on a link cell: once per press, as a button takes it, so that a held
+        // key does not open a page or start an installer again with every auto-repeat.
+        if (!(nFlags & KF_REPEAT)) RunDefaultAction(next.row, next.col);
         return;
     } else {
         Default();

@@ -37,6 +37,17 @@ void PressKey(WORD vk)
     ::SendInput(2, in, sizeof(INPUT));
 }
 
+void HoldKey(WORD vk, int repeats)
+{
+    std::vector<INPUT> in(repeats + 1);
+    for (INPUT& i : in) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+    }
+    in.back().ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput((UINT)in.size(), in.data(), sizeof(INPUT));
+}
+
 bool Capture::Save(const wchar_t* path) const
 {
     BITMAPFILEHEADER fh = {};

@@ -14,6 +14,8 @@ void RunApplicationLoop();
 // A key pressed and released on the keyboard, through the system: it reaches the focus window of the
 // foreground window through that thread's message loop.
 void PressKey(WORD vk);
+// A key held down long enough for the keyboard to repeat it: repeats presses, then one release.
+void HoldKey(WORD vk, int repeats);
 
 // A window's pixels, frame included, as 24-bit rows, bottom-up as a BMP file keeps them.
 struct Capture {

@@ -287,10 +287,16 @@ TEST(GridAccessibleTest, TheDefaultActionRunsAfterTheCallLikeTheKeyboardsEnterAn
     Press(VK_RETURN);
     Press(VK_SPACE);
     EXPECT_EQ(3, LinkCell::s_runs);
+    // A held key repeats, but the link runs on the first press only, as a button's click does.
+    HoldKey(VK_RETURN, 4);
+    PumpMessages(60);
+    HoldKey(VK_SPACE, 4);
+    PumpMessages(60);
+    EXPECT_EQ(5, LinkCell::s_runs);
     Press(VK_LEFT);
     Press(VK_RETURN);
     Press(VK_SPACE);
-    EXPECT_EQ(3, LinkCell::s_runs);
+    EXPECT_EQ(5, LinkCell::s_runs);
     EXPECT_EQ(CCellID(2, 3), f.grid.GetFocusCell());
 }
 
