@@ -5,29 +5,22 @@
 #include "grid/cells/GridCellCheck.h"
 #include "framework/AfxApp.h"
 #include "framework/AfxCtrls.h"
+#include "../common/GridNotes.h"
 #include "../common/WindowCapture.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
-struct Note {
-    int code, row, col;
-    bool operator==(const Note& o) const { return code == o.code && row == o.row && col == o.col; }
-};
-std::ostream& operator<<(std::ostream& os, const Note& n) { return os << "{" << n.code << "," << n.row << "," << n.col << "}"; }
-
-std::vector<Note> g_notes;
+GridNotes g_notes;
 int g_nCommands = 0;
 LRESULT g_endEditAnswer = 0;
 
 LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
 {
     if (msg == WM_NOTIFY) {
-        GRIDNOTIFY* p = (GRIDNOTIFY*)l;
-        g_notes.push_back({(int)p->hdr.code, p->iRow, p->iColumn});
-        if ((int)p->hdr.code == GRIDN_ENDEDIT) return g_endEditAnswer;
-        return 0;
+        RecordGridNote(g_notes, msg, l);
+        return g_notes.back().code == GRIDN_ENDEDIT ? g_endEditAnswer : 0;
     }
     if (msg == WM_COMMAND && LOWORD(w) == 100) ++g_nCommands;
     return ::DefWindowProcW(h, msg, w, l);
@@ -134,7 +127,7 @@ TEST(GridInputTest, ClickAndDragSelectionNotifyInOrderAndPostTheButtonCommand)
 {
     Fixture f;
     f.Click(125, 50);   // cell (2, 2)
-    EXPECT_EQ(g_notes, (std::vector<Note>{{GRIDN_SELCHANGING, 2, 2}, {GRIDN_SELCHANGED, 2, 2}, {(int)NM_CLICK, 2, 2}}));
+    EXPECT_EQ(g_notes, (GridNotes{{GRIDN_SELCHANGING, 2, 2}, {GRIDN_SELCHANGED, 2, 2}, {(int)NM_CLICK, 2, 2}}));
     EXPECT_EQ(f.grid.GetFocusCell(), CCellID(2, 2));
     EXPECT_EQ(f.grid.GetSelectedCount(), 1);
     EXPECT_TRUE(f.grid.GetItemState(2, 2) & GCS_FOCUSED);
@@ -146,7 +139,7 @@ TEST(GridInputTest, ClickAndDragSelectionNotifyInOrderAndPostTheButtonCommand)
     f.Move(125, 70);      // (3, 2)
     f.Up(125, 70);
     Pump();
-    EXPECT_EQ(g_notes, (std::vector<Note>{{GRIDN_SELCHANGING, 1, 1}, {GRIDN_SELCHANGED, 3, 2}, {(int)NM_CLICK, 1, 1}}));
+    EXPECT_EQ(g_notes, (GridNotes{{GRIDN_SELCHANGING, 1, 1}, {GRIDN_SELCHANGED, 3, 2}, {(int)NM_CLICK, 1, 1}}));
     EXPECT_EQ(f.grid.GetSelectedCount(), 6);
     EXPECT_TRUE(f.grid.IsCellSelected(3, 2));
     EXPECT_FALSE(f.grid.IsCellSelected(3, 3));
@@ -213,7 +206,7 @@ TEST(GridInputTest, KeysStopAtTheEdgesAndStepOverHiddenRows)
     f.grid.SetRowHeight(2, 0);
     f.Key(VK_DOWN);
     EXPECT_EQ(f.grid.GetFocusCell(), CCellID(3, 1));
-    EXPECT_EQ(g_notes, (std::vector<Note>{{GRIDN_SELCHANGING, 3, 1}, {GRIDN_SELCHANGED, 3, 1}}));
+    EXPECT_EQ(g_notes, (GridNotes{{GRIDN_SELCHANGING, 3, 1}, {GRIDN_SELCHANGED, 3, 1}}));
     EXPECT_EQ(f.grid.GetSelectedCount(), 1);
     f.Key(VK_UP);
     EXPECT_EQ(f.grid.GetFocusCell(), CCellID(1, 1));
@@ -266,14 +259,14 @@ TEST(GridInputTest, EditStartsOnReleaseEndsThroughTheOwnerAndCanBeVetoed)
     Pump();
     HWND edit = f.Editor();
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(g_notes, (std::vector<Note>{{GRIDN_BEGINEDIT, 1, 1}}));
+    EXPECT_EQ(g_notes, (GridNotes{{GRIDN_BEGINEDIT, 1, 1}}));
     ::SetWindowTextW(edit, L"new");
     ::SendMessageW(edit, WM_CHAR, VK_RETURN, 0);
     Pump();
     EXPECT_EQ(f.Editor(), nullptr);
     EXPECT_EQ(f.grid.GetItemText(1, 1), CString(L"new"));
     EXPECT_TRUE(f.grid.IsModified(1, 1));
-    EXPECT_EQ(g_notes.back(), (Note{GRIDN_ENDEDIT, 1, 1}));
+    EXPECT_EQ(g_notes, (GridNotes{{GRIDN_BEGINEDIT, 1, 1}, {GRIDN_ENDEDIT, 1, 1}}));
 
     // Typing starts an edit with the character; Tab moves on and keeps editing the next cell.
     f.grid.SetFocus();
@@ -425,7 +418,10 @@ TEST(GridInputTest, AGridWithoutEditingAndSelectionStillRoutesClicksToCells)
     Pump();
     EXPECT_EQ(f.Editor(), nullptr);
     EXPECT_EQ(f.grid.GetItemText(2, 3), CString(L"t"));
-    for (const Note& n : g_notes) EXPECT_NE(n.code, GRIDN_BEGINEDIT);
+    // Clicks and the double click reach the owner; no edit begins.
+    EXPECT_EQ(g_notes, (GridNotes{{GRIDN_SELCHANGING, 2, 3}, {GRIDN_SELCHANGED, 2, 3}, {(int)NM_CLICK, 2, 3},
+                                  {GRIDN_SELCHANGING, 2, 3}, {GRIDN_SELCHANGED, 2, 3}, {(int)NM_CLICK, 2, 3},
+                                  {(int)NM_DBLCLK, 2, 3}}));
     // Ctrl+X and Ctrl+V change nothing either.
     f.CtrlKey('X');
     f.CtrlKey('V');

@@ -59,20 +59,12 @@ void SetColumnWidths(CGridCtrl& g, std::vector<int> widths)
 }
 }
 
-TEST(GridModelTest, ConstructionGivesTheDocumentedDefaults)
+TEST(GridModelTest, ConstructionMarksTheFixedCellsAndEachKindFindsItsDefaultCell)
 {
     CGridCtrl g;
-    EXPECT_EQ(g.GetRowCount(), 0);
-    EXPECT_EQ(g.GetColumnCount(), 0);
-    EXPECT_EQ(g.m_crGridLineColor, RGB(192, 192, 192));
-    EXPECT_EQ(g.GetGridBkColor(), ::GetSysColor(COLOR_3DSHADOW));
-    EXPECT_EQ(g.GetTitleTipBackColor(), (COLORREF)CLR_DEFAULT);
-    EXPECT_EQ(g.GetGridLines(), GVL_BOTH);
-    EXPECT_EQ(g.GetSortColumn(), -1);
-    EXPECT_EQ(g.m_pRtcDefault, RUNTIME_CLASS(CGridCell));
     EXPECT_EQ(g.GetFocusCell(), CCellID(-1, -1));
     EXPECT_FALSE(g.GetModified());
-    // Default cells: grid, text colour, background by kind.
+    // Each kind of cell takes its look from its own default cell, which knows its grid.
     EXPECT_EQ(g.GetDefaultCell(FALSE, FALSE)->GetGrid(), &g);
     EXPECT_EQ(g.GetDefaultCell(FALSE, FALSE)->GetBackColor(), ::GetSysColor(COLOR_WINDOW));
     EXPECT_EQ(g.GetDefaultCell(TRUE, TRUE)->GetBackColor(), ::GetSysColor(COLOR_3DFACE));
@@ -85,6 +77,8 @@ TEST(GridModelTest, ConstructionGivesTheDocumentedDefaults)
     EXPECT_EQ(sized.GetRowCount(), 3);
     EXPECT_EQ(sized.GetColumnCount(), 4);
     EXPECT_EQ(sized.GetItemState(0, 0), (UINT)(GCS_FIXED | GCS_FIXEDROW | GCS_FIXEDCOL));
+    EXPECT_EQ(sized.GetItemState(0, 2), (UINT)(GCS_FIXED | GCS_FIXEDROW));
+    EXPECT_EQ(sized.GetItemState(2, 0), (UINT)(GCS_FIXED | GCS_FIXEDCOL));
     EXPECT_EQ(sized.GetItemState(2, 2), 0u);
 }
 
@@ -237,16 +231,18 @@ TEST(GridModelTest, SetCellTypeCopiesTheAttributesIntoTheNewCell)
     EXPECT_FALSE(g.SetCellType(0, 0, nullptr));
 }
 
-TEST(GridModelTest, SelectionMapKeysPackRowLowAndColumnHigh)
+TEST(GridModelTest, SelectedCellsCountOnceEachAndLeaveTheCountWhenClearedOrDestroyed)
 {
     CGridCtrl g(4, 4, 1, 1);
-    EXPECT_EQ(CGridCtrl::SelectionKey(3, 2), 0x00020003u);
     ASSERT_TRUE(g.SetItemState(3, 2, GCS_SELECTED));
     EXPECT_EQ(g.GetSelectedCount(), 1);
-    CCellID id;
-    ASSERT_TRUE(g.m_SelectedCellMap.Lookup(0x00020003u, id));
-    EXPECT_EQ(id, CCellID(3, 2));
     EXPECT_TRUE(g.IsCellSelected(3, 2));
+    // The mirror-image cell is another cell.
+    EXPECT_FALSE(g.IsCellSelected(2, 3));
+    ASSERT_TRUE(g.SetItemState(2, 3, GCS_SELECTED));
+    EXPECT_EQ(g.GetSelectedCount(), 2);
+    EXPECT_EQ(g.GetSelectedCellRange(), CCellRange(2, 2, 3, 3));
+    g.SetItemState(2, 3, 0);
 
     // Setting it again adds nothing; clearing the bit removes the key.
     g.SetItemState(3, 2, GCS_SELECTED | GCS_READONLY);
