@@ -2,9 +2,11 @@
 #           in build/screenshot.png when there is no display).
 # make test: install what is missing, build, run every test under Wine.
 # make bench: build, run the paint and the grid benchmarks under Wine as the tests run, print their figures.
+# make dist: build the shipped programs, write dist/netvetter-<version>.zip and dist/SHA256SUMS (signed
+#            with NV_SIGN_PFX / NV_SIGN_PASS when given).
 BUILD ?= build
 
-.PHONY: all deps build run test bench screenshots clean
+.PHONY: all deps build run test bench screenshots dist clean
 all: build
 
 deps:
@@ -26,5 +28,8 @@ bench: build
 screenshots: build
 	@bash tools/screenshots.sh $(BUILD)
 
+dist: deps
+	@bash tools/dist.sh $(BUILD)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) dist

@@ -16,6 +16,11 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xauth >/dev/null || need+=(xauth)
 command -v xwd >/dev/null || need+=(x11-apps)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# make dist: the zip is written by python3's zipfile; signing and its test use osslsigncode and openssl.
+command -v python3 >/dev/null || need+=(python3)
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
+command -v openssl >/dev/null || need+=(openssl)
+command -v unzip >/dev/null || need+=(unzip)
 # /usr/local/bin/convert may be a stand-in; the real one comes with imagemagick.
 [ -x /usr/bin/convert ] || need+=(imagemagick)
 [ ${#need[@]} -eq 0 ] && exit 0
