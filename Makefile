@@ -4,9 +4,10 @@
 # make bench: build, run the paint and the grid benchmarks under Wine as the tests run, print their figures.
 # make dist: build the shipped programs, write dist/netvetter-<version>.zip and dist/SHA256SUMS (signed
 #            with NV_SIGN_PFX / NV_SIGN_PASS when given).
+# make repro: build the release twice, in two temporary folders, and compare the bytes.
 BUILD ?= build
 
-.PHONY: all deps build run test bench screenshots dist clean
+.PHONY: all deps build run test bench screenshots dist repro clean
 all: build
 
 deps:
@@ -30,6 +31,9 @@ screenshots: build
 
 dist: deps
 	@bash tools/dist.sh $(BUILD)
+
+repro: deps
+	@bash tools/repro.sh
 
 clean:
 	rm -rf $(BUILD) dist
