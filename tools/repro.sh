@@ -44,6 +44,8 @@ if [ $status = 0 ]; then
   echo "Identical: two builds in two folders give the same bytes:"
   cat "$one/dist/SHA256SUMS"
 else
+  # Which files of the release differ, by their sums.
+  diff "$one/dist/SHA256SUMS" "$two/dist/SHA256SUMS" || true
   echo "repro.sh: the two builds differ" >&2
 fi
 exit $status
