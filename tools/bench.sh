@@ -6,7 +6,7 @@ set -u
 B=${1:-build}
 shift $(( $# > 0 ? 1 : 0 ))   # what follows goes to the grid benchmark, e.g. --rows 10000
 cd "$(dirname "$0")/.." || exit 1
-if [ "${NV_ROUTE_INSIDE:-}" != 1 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "${NV_ROUTE_INSIDE:-}" != 1 ] && { [ "${NV_ROUTE:-}" = qemu ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
   exec tools/route.sh "$B" "$0" "$B" "$@"
 fi
 T="$B/tests32"

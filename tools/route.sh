@@ -10,7 +10,10 @@ set -u
 B=$1; shift
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [ "${NV_ROUTE_INSIDE:-}" = 1 ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then exec "$@"; fi
+# NV_ROUTE=qemu takes the emulated route even where the kernel runs i386 code, so that the slower
+# route can be tried and timed on any machine.
+if [ "${NV_ROUTE_INSIDE:-}" = 1 ]; then exec "$@"; fi
+if [ "${NV_ROUTE:-}" != qemu ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then exec "$@"; fi
 
 qemu=/usr/bin/qemu-i386-static
 [ -x "$qemu" ] || { echo "route.sh: this kernel cannot run 32-bit programs and $qemu is missing" >&2; exit 1; }

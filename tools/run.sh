@@ -5,7 +5,7 @@ set -u
 B=${1:-build}
 B=$(cd "$B" && pwd)
 cd "$(dirname "$0")/.." || exit 1
-if [ "${NV_ROUTE_INSIDE:-}" != 1 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "${NV_ROUTE_INSIDE:-}" != 1 ] && { [ "${NV_ROUTE:-}" = qemu ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
   exec tools/route.sh "$B" "$0" "$B"
 fi
 exe="$B/netvetter.exe"

@@ -112,6 +112,23 @@ bool EventListener::Start(HWND hWnd)
     }
 }
 
+bool EventListener::WaitUntilHeard(const std::string& kind, const std::string& detail, size_t count, DWORD ms)
+{
+    const DWORD end = ::GetTickCount() + ms;
+    for (;;) {
+        size_t heard = 0;
+        for (const std::string& line : ReadLines(m_out)) {
+            std::vector<std::string> e = Fields(line);
+            if (e.size() > 2 && e[1] == kind && e[2] == detail) ++heard;
+        }
+        if (heard >= count) return true;
+        if ((int)(end - ::GetTickCount()) <= 0 || !m_process) return false;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
 std::vector<std::string> EventListener::Stop()
 {
     if (!m_process) return {"not started"};

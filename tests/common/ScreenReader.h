@@ -15,6 +15,10 @@ std::vector<std::string> ReadAccessibly(HWND hWnd, const std::vector<std::wstrin
 class EventListener {
 public:
     bool Start(HWND hWnd);
+    // Pumps this thread's messages until the listener has written `count` answers of the given kind
+    // and detail (such as "focus", "child"). The listener names what an event points at when it gets
+    // to it, so a test waits before it changes what the events point at.
+    bool WaitUntilHeard(const std::string& kind, const std::string& detail, size_t count, DWORD ms = 60000);
     std::vector<std::string> Stop();
     ~EventListener();
 

@@ -311,7 +311,7 @@ TEST(GridAccessibleTest, ScreenReadersHearFocusMovesAndRowsAndColumnsComingAndGo
     EXPECT_EQ(CCellID(1, 0), f.grid.GetFocusCell());
     Press(VK_DOWN);
     Press(VK_RIGHT);
-    PumpMessages(200);
+    ASSERT_TRUE(listener.WaitUntilHeard("focus", "child", 3));
     f.grid.InsertRow(L"Added");
     f.grid.SetColumnCount(6);
     f.grid.SetRowCount(3);
