@@ -76,8 +76,12 @@ BOOL CNetvetterDlg::OnInitDialog()
     }
     SetWindowText(title);
 
-    // Without a readable list file the user has seen why; the tables stay empty.
-    if (!RunCheck()) return FALSE;
+    // Without a readable list file the tables stay empty; a missing one is named to the user.
+    if (!RunCheck()) {
+        if (m_check.SupportList().ListMissing())
+            AfxMessageBox(MissingListMessage(m_check.SupportList().GetListPath()), MB_OK | MB_ICONWARNING);
+        return FALSE;
+    }
 
     BuildTableFont();
     SetUpHeaderTable();
@@ -145,7 +149,7 @@ void CNetvetterDlg::FillOsRow()
     m_gridHeader.SetItemFont(0, 0, &m_lfTable);
     m_gridHeader.SetItemFont(0, 1, &m_lfTable);
     m_gridHeader.SetItemText(0, 0, AfxResourceString(IDS_OPERATING_SYSTEM));
-    m_gridHeader.SetItemText(0, 1, OsDisplayName(ReadOsFacts(m_probes, m_check.SupportList())));
+    m_gridHeader.SetItemText(0, 1, OsDisplayName(m_check.Facts()));
     m_gridHeader.SetItemTextColor(0, 0, kLabelText);
 }
 

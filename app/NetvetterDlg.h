@@ -4,7 +4,7 @@
 #include "framework/Afx.h"
 #include "grid/GridCtrl.h"
 #include "check/AdapterRecord.h"
-#include "supportlist/SupportList.h"
+#include "supportlist/NetvetterCheck.h"
 #include "check/RealProbes.h"
 
 class CNetvetterDlg : public CDialog {

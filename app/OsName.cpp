@@ -1,6 +1,6 @@
 #include "app/OsName.h"
 
-CString OsDisplayName(const OsFacts& f)
+CString OsDisplayName(const CSystemFacts& f)
 {
     const wchar_t* release = nullptr;
     bool bitness = false;   // whether the 64-Bit patterns exist for the release
@@ -30,26 +30,4 @@ CString OsDisplayName(const OsFacts& f)
         name = withPack;
     }
     return name;
-}
-
-OsFacts ReadOsFacts(IProbes& probes, CSupportList& supportList)
-{
-    OsFacts facts = {};
-    DWORD kernel = supportList.GetSystemVersion();
-    facts.kernelMajor = HIWORD(kernel);
-    facts.kernelMinor = LOWORD(kernel);
-    facts.kernelBuild = kernel ? supportList.GetSystemBuild() : 0;
-    OSVERSIONINFOW vi = {};
-    vi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    if (probes.GetVersionExW(&vi)) {
-        facts.reportedMajor = vi.dwMajorVersion;
-        facts.reportedMinor = vi.dwMinorVersion;
-        vi.szCSDVersion[127] = 0;
-        facts.servicePack = vi.szCSDVersion;
-    }
-    BOOL wow64 = FALSE;
-    if (auto isWow64 = probes.GetIsWow64Process())
-        if (!isWow64(probes.GetCurrentProcess(), &wow64)) wow64 = FALSE;
-    facts.wow64 = wow64;
-    return facts;
 }

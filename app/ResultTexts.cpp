@@ -43,6 +43,13 @@ CString ResultSummary(const AdapterList& list)
     return AfxResourceString(IDS_CONGRATULATIONS);
 }
 
+CString MissingListMessage(const CString& listPath)
+{
+    CString message;
+    message.Format(L"Can't open %s.\nCheck to make sure %s exists.", listPath.GetString(), listPath.GetString());
+    return message;
+}
+
 CString InstallerBeside(const CString& programPath)
 {
     return programPath.Left(programPath.ReverseFind(L'\\')) + NV_INSTALLER_RELATIVE_PATH;

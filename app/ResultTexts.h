@@ -18,6 +18,8 @@ struct ResultRow {
 ResultRow ResultRowOf(const CAdapterRecord& record, const CString& installerCommand);
 // The text under the table: the congratulation, the no-adapter text, or empty.
 CString ResultSummary(const AdapterList& list);
+// What the user is told when the list file is not there to be opened.
+CString MissingListMessage(const CString& listPath);
 // The USB driver installer below the folder of the program whose full path is given.
 CString InstallerBeside(const CString& programPath);
 // The same for the program as the probe surface sees it: the running one, or a recorded one.

@@ -7,7 +7,7 @@
 // Each should take well under a second. "check_bench 0.25" scales every size down (for slow builds).
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
-#include "supportlist/SupportList.h"
+#include "supportlist/NetvetterCheck.h"
 #include "bench/BenchClock.h"
 #include <io.h>
 #include <fcntl.h>

@@ -1,5 +1,6 @@
 #include "check/AdapterCheck.h"
 #include "check/CheckTrace.h"
+#include "check/SystemFacts.h"
 #include "res/resource.h"
 #include <string>
 #include <vector>
@@ -398,23 +399,13 @@ BOOL CAdapterCheck::GetDriverFilePath(HDEVINFO set, PSP_DEVINFO_DATA dev, CStrin
 
 void CAdapterCheck::GetFileVersion(LPCWSTR path, WORD& major, WORD& minor, WORD& build, WORD& rev)
 {
-    DWORD handle = 0;
-    DWORD size = m_probes.GetFileVersionInfoSizeW(path, &handle);
-    // A version resource is at most 64 KB; a larger size reported from outside reads as none.
-    if (size == 0 || size > kMaxOutsideBytes)
+    VS_FIXEDFILEINFO info;
+    if (!ReadFixedFileInfo(m_probes, path, info))
         return;
-    std::vector<BYTE> block(size);
-    if (m_probes.GetFileVersionInfoW(path, handle, size, &block[0])) {
-        VS_FIXEDFILEINFO* info = NULL;
-        UINT len = 0;
-        if (m_probes.VerQueryValueW(&block[0], L"\\", (LPVOID*)&info, &len) && info && len >= sizeof(VS_FIXEDFILEINFO) &&
-            (const BYTE*)info >= &block[0] && (const BYTE*)(info + 1) <= &block[0] + block.size()) {
-            major = HIWORD(info->dwFileVersionMS);
-            minor = LOWORD(info->dwFileVersionMS);
-            build = HIWORD(info->dwFileVersionLS);
-            rev = LOWORD(info->dwFileVersionLS);
-        }
-    }
+    major = HIWORD(info.dwFileVersionMS);
+    minor = LOWORD(info.dwFileVersionMS);
+    build = HIWORD(info.dwFileVersionLS);
+    rev = LOWORD(info.dwFileVersionLS);
 }
 
 CString CAdapterCheck::ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR valueName, LPCWSTR defaultText,
@@ -436,17 +427,10 @@ CString CAdapterCheck::ReadRegistryString(HKEY root, LPCWSTR subKey, LPCWSTR val
 
 typedef void(WINAPI* GetApiVersionFn)(DWORD*);
 
-BOOL CAdapterCheck::RunsUnderWow64()
-{
-    BOOL(WINAPI * isWow64)(HANDLE, PBOOL) = m_probes.GetIsWow64Process();
-    BOOL wow = FALSE;
-    return isWow64 && isWow64(m_probes.GetCurrentProcess(), &wow) && wow;
-}
-
 CString CAdapterCheck::ProSetFolder()
 {
     CString folder = ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"");
-    if (folder.IsEmpty() && RunsUnderWow64())
+    if (folder.IsEmpty() && QueryWow64(m_probes))
         folder = ReadRegistryString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"", KEY_WOW64_64KEY);
     return folder;
 }

@@ -43,8 +43,6 @@ public:
     // The utility's folder: from the 32-bit registry view, else (on 64-bit Windows, where a 64-bit
     // installer writes it) from the 64-bit view; empty when neither names one.
     CString ProSetFolder();
-    // Whether this 32-bit process runs on 64-bit Windows.
-    BOOL RunsUnderWow64();
 
     IProbes& Probes() { return m_probes; }
     AdapterList& List() { return m_list; }

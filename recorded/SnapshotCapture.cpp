@@ -1,6 +1,7 @@
 #include "recorded/Snapshot.h"
 #include "recorded/RecordedText.h"
 #include "check/AdapterCheck.h"
+#include "check/SystemFacts.h"
 #include <stdio.h>
 #include <wchar.h>
 
@@ -235,11 +236,9 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
 
     c.Line(L"");
     c.Line(L"[System]");
-    OSVERSIONINFOEXW vi;
-    ZeroMemory(&vi, sizeof(vi));
-    vi.dwOSVersionInfoSize = sizeof(vi);
-    if (p.GetVersionExW((LPOSVERSIONINFOW)&vi)) {
-        vi.szCSDVersion[127] = 0;
+    const CSystemFacts facts = ReadSystemFacts(p);
+    if (facts.versionRead) {
+        const OSVERSIONINFOEXW& vi = facts.version;
         c.Line(Fmt(L"Version=%u.%u.%u", vi.dwMajorVersion, vi.dwMinorVersion, vi.dwBuildNumber));
         c.Line(Fmt(L"PlatformId=%u", vi.dwPlatformId));
         c.Line(L"ServicePack=" + Quote(vi.szCSDVersion));
@@ -247,20 +246,11 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
         c.Line(Fmt(L"SuiteMask=0x%04X", vi.wSuiteMask));
         c.Line(Fmt(L"ProductType=%u", vi.wProductType));
     }
-    BOOL(WINAPI * isWow64)(HANDLE, PBOOL) = p.GetIsWow64Process();
-    BOOL wow = FALSE;
-    c.Line(!isWow64 ? L"IsWow64Process=absent"
-                    : !isWow64(p.GetCurrentProcess(), &wow) ? L"IsWow64Process=fails"
-                                                            : wow ? L"IsWow64Process=yes" : L"IsWow64Process=no");
-    void(WINAPI * native)(LPSYSTEM_INFO) = p.GetGetNativeSystemInfo();
-    if (native) {
-        SYSTEM_INFO si;
-        ZeroMemory(&si, sizeof(si));
-        native(&si);
-        c.Line(Fmt(L"NativeArchitecture=%u", si.wProcessorArchitecture));
-    } else {
-        c.Line(L"NativeArchitecture=absent");
-    }
+    c.Line(facts.wow64Query == CSystemFacts::Wow64Absent   ? L"IsWow64Process=absent"
+           : facts.wow64Query == CSystemFacts::Wow64Failed ? L"IsWow64Process=fails"
+           : facts.wow64                                   ? L"IsWow64Process=yes"
+                                                           : L"IsWow64Process=no");
+    c.Line(facts.nativeKnown ? Fmt(L"NativeArchitecture=%u", facts.nativeArchitecture) : L"NativeArchitecture=absent");
     WCHAR windir[MAX_PATH + 1] = {0};
     UINT wn = p.GetWindowsDirectoryW(windir, MAX_PATH);
     if (wn > 0 && wn < MAX_PATH) c.Line(L"WindowsDirectory=" + Quote(windir));
@@ -358,7 +348,7 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
         done.push_back(u);
         c.DumpKey(L"SYSTEM\\CurrentControlSet\\Services\\" + svc, false);
     }
-    if (wow) {
+    if (facts.wow64) {
         // Both views, as reg export shows them on a 64-bit system: the check looks in the 32-bit one
         // first, then in the 64-bit one.
         c.DumpKey(L"SOFTWARE\\Intel\\Wireless", false, 0, KEY_WOW64_64KEY);

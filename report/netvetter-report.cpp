@@ -1,6 +1,6 @@
 // Console report of the adapter check: the same check the program runs, over this system or over a
 // recorded one, printed as lines or as JSON, with an exit code that scripts can test.
-#include "supportlist/SupportList.h"
+#include "supportlist/NetvetterCheck.h"
 #include "supportlist/ListChecker.h"
 #include "app/ResultTexts.h"
 #include "check/RealProbes.h"
@@ -207,13 +207,6 @@ int wmain(int argc, wchar_t** argv)
         }
     }
 
-    // The missing-list message goes to stderr: a console tool shows no message box.
-    bool messageShown = false;
-    AfxSetMessageBoxHook([&](LPCWSTR text, UINT) {
-        Write(stderr, Printable(text, true) + L"\n");
-        messageShown = true;
-        return IDOK;
-    });
     // With --json stdout carries the JSON alone; the check's trace goes to stderr meanwhile.
     int savedStdout = -1;
     if (json) {
@@ -227,9 +220,11 @@ int wmain(int argc, wchar_t** argv)
         _dup2(savedStdout, 1);
         _close(savedStdout);
     }
-    AfxSetMessageBoxHook(nullptr);
     CString listPath = check.SupportList().GetListPath();
-    if (!listRead && !messageShown)
+    // The window's missing-list message goes to stderr: a console tool shows no message box.
+    if (!listRead && check.SupportList().ListMissing())
+        Write(stderr, Printable((LPCWSTR)MissingListMessage(listPath), true) + L"\n");
+    else if (!listRead)
         Write(stderr, L"Can't read " + Printable((LPCWSTR)listPath) + L" to its end.\n");
 
     int needAction = 0;
@@ -240,7 +235,7 @@ int wmain(int argc, wchar_t** argv)
     none.LoadString(IDS_NO_ADAPTER);
     if (none.IsEmpty()) none = L"No installed adapter detected.";
     // What the window shows. Without a readable list it shows neither table nor summary.
-    CString osName = listRead ? OsDisplayName(ReadOsFacts(*probes, check.SupportList())) : CString();
+    CString osName = listRead ? OsDisplayName(check.Facts()) : CString();
     CString summary = listRead ? ResultSummary(list) : CString();
     CString installer = InstallerCommandLine(*probes);
 

@@ -2,13 +2,6 @@
 #include "supportlist/OsTags.h"
 #include "framework/AfxFile.h"
 
-int CNetvetterCheck::RunCheck()
-{
-    DeleteAdapterRecords(m_list);
-    m_adapters.EnumerateAdapters();
-    return m_support.ApplySupportList() ? 1 : 0;
-}
-
 CString CSupportList::GetListPath()
 {
     if (!m_strOverridePath.IsEmpty())
@@ -35,102 +28,90 @@ static void UpperAscii(CString& s)
     s = CString(w);
 }
 
-int CSupportList::ApplySupportList()
+CListRules::CListRules(const CSystemFacts& facts)
+    : m_facts(facts), m_b64BitFilter(facts.wow64 && (facts.kernelMajor < 6 || facts.kernelMinor == 0))
 {
-    DWORD sysVer = GetSystemVersion();
-    WORD sysMajor = HIWORD(sysVer), sysMinor = LOWORD(sysVer);
-    OSVERSIONINFOEXW osvi;
-    ZeroMemory(&osvi, sizeof(osvi));
-    osvi.dwOSVersionInfoSize = sizeof(osvi);
-    if (!m_probes.GetVersionExW((LPOSVERSIONINFOW)&osvi))
-        osvi.dwMajorVersion = osvi.dwMinorVersion = 0;
-    DWORD major = osvi.dwMajorVersion, minor = osvi.dwMinorVersion;
-    BOOL wow64 = FALSE;
-    WORD arch = 0xFFFF;
-    BOOL(WINAPI * isWow64)(HANDLE, PBOOL) = m_probes.GetIsWow64Process();
-    if (isWow64) {
-        BOOL flag = FALSE;
-        if (isWow64(m_probes.GetCurrentProcess(), &flag)) {
-            wow64 = flag;
-            void(WINAPI * native)(LPSYSTEM_INFO) = m_probes.GetGetNativeSystemInfo();
-            if (native) {
-                SYSTEM_INFO si;
-                ZeroMemory(&si, sizeof(si));
-                si.wProcessorArchitecture = 0xFFFF;
-                native(&si);
-                arch = si.wProcessorArchitecture;
-            }
+}
+
+BOOL CListRules::LineValid(const CString& line) const
+{
+    for (size_t t = 0; t < kOsTagCount; ++t) {
+        const OsTag& tag = kOsTags[t];
+        BOOL reported = tag.source == OsTag::Reported;
+        DWORD major = reported ? m_facts.reportedMajor : m_facts.kernelMajor;
+        DWORD minor = reported ? m_facts.reportedMinor : m_facts.kernelMinor;
+        if (OsTagCharsFit(tag, line, line.GetLength()) && major == (DWORD)tag.major &&
+            (tag.minor < 0 || minor == (DWORD)tag.minor) &&
+            (tag.bitness == OsTag::AnyBitness || (tag.bitness == OsTag::Only64Bit) == (m_facts.wow64 != FALSE)))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+void CListRules::ApplyLine(CString line, AdapterList& list) const
+{
+    if (line.IsEmpty() || line.GetAt(0) == L'#')
+        return;
+    UpperAscii(line);
+    for (INT_PTR i = 0; i < list.GetSize(); ++i) {
+        CAdapterRecord* rec = GetAdapter(list, i);
+        if (rec && line.Find(rec->HardwareId) >= 0)
+            rec->Supported = 1;
+    }
+    int lineOsOk = 0;
+    if (line.GetAt(0) == L'_') {
+        lineOsOk = LineValid(line) ? 1 : 0;
+        if (m_b64BitFilter) {
+            if (m_facts.reportedMajor == 6 && m_facts.reportedMinor == 0 &&
+                !(At(line, 1) == L'W' && At(line, 2) == L'L' && At(line, 3) == L'H'))
+                return;
+            int us = line.Find(L'_', 1);
+            if (us < 0)
+                return;
+            if (m_facts.NativeX64() && !(At(line, us + 1) == L'X' && At(line, us + 2) == L'6' && At(line, us + 3) == L'4'))
+                return;
+        }
+        int comma = line.Find(L',');
+        if (comma >= 0)
+            line = line.Mid(comma + 1);
+    }
+    int comma = line.Find(L',');
+    CString idField;
+    if (comma >= 0) {
+        idField = line.Left(comma);
+        idField.Trim();
+    }
+    BOOL lineIntel = line.Find(L"INTEL(R) PRO/WIRELESS 3945") >= 0;
+    for (INT_PTR i = 0; i < list.GetSize(); ++i) {
+        CAdapterRecord* rec = GetAdapter(list, i);
+        if (!rec)
+            continue;
+        if (!idField.IsEmpty() && idField.Find(rec->HardwareId) >= 0) {
+            rec->Supported = 1;
+            if (rec->OsCompatible == 0) rec->OsCompatible = (short)lineOsOk;
+        }
+        if (lineIntel && rec->Description.Find(L"Intel(R) PRO/Wireless 3945") >= 0) {
+            rec->Supported = 1;
+            if (rec->OsCompatible == 0) rec->OsCompatible = (short)lineOsOk;
         }
     }
-    BOOL nativeX64 = (arch == 9);
-    BOOL filter = wow64 && (sysMajor < 6 || sysMinor == 0);
+}
 
-    CString path = GetListPath();
+int CSupportList::ApplySupportList(const CSystemFacts& facts)
+{
+    m_bListMissing = FALSE;
     CStdioFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::typeText)) {
-        CString msg;
-        msg.Format(L"Can't open %s.\nCheck to make sure %s exists.", (LPCWSTR)path, (LPCWSTR)path);
-        AfxMessageBox(msg, MB_OK | MB_ICONWARNING);
+    if (!file.Open(GetListPath(), CFile::modeRead | CFile::typeText)) {
+        m_bListMissing = TRUE;
         return 0;
     }
     // Whoever names the list (the report's options, a snapshot) refuses devices and oversized files
     // beforehand; this bound keeps any other from growing memory without end.
     file.SetReadLimit(kMaxListBytes);
+    CListRules rules(facts);
     CString line;
-    while (file.ReadString(line)) {
-        if (line.IsEmpty() || line.GetAt(0) == L'#')
-            continue;
-        UpperAscii(line);
-        for (INT_PTR i = 0; i < m_list.GetSize(); ++i) {
-            CAdapterRecord* rec = GetAdapter(m_list, i);
-            if (rec && line.Find(rec->HardwareId) >= 0)
-                rec->Supported = 1;
-        }
-        int lineOsOk = 0;
-        if (line.GetAt(0) == L'_') {
-            for (size_t t = 0; t < kOsTagCount && !lineOsOk; ++t) {
-                const OsTag& tag = kOsTags[t];
-                BOOL reported = tag.source == OsTag::Reported;
-                DWORD tagMajor = reported ? major : sysMajor, tagMinor = reported ? minor : sysMinor;
-                if (OsTagCharsFit(tag, line, line.GetLength()) && tagMajor == (DWORD)tag.major &&
-                    (tag.minor < 0 || tagMinor == (DWORD)tag.minor) &&
-                    (tag.bitness == OsTag::AnyBitness || (tag.bitness == OsTag::Only64Bit) == (wow64 != FALSE)))
-                    lineOsOk = 1;
-            }
-            if (filter) {
-                if (major == 6 && minor == 0 && !(At(line, 1) == L'W' && At(line, 2) == L'L' && At(line, 3) == L'H'))
-                    continue;
-                int us = line.Find(L'_', 1);
-                if (us < 0)
-                    continue;
-                if (nativeX64 && !(At(line, us + 1) == L'X' && At(line, us + 2) == L'6' && At(line, us + 3) == L'4'))
-                    continue;
-            }
-            int comma = line.Find(L',');
-            if (comma >= 0)
-                line = line.Mid(comma + 1);
-        }
-        int comma = line.Find(L',');
-        CString idField;
-        if (comma >= 0) {
-            idField = line.Left(comma);
-            idField.Trim();
-        }
-        BOOL lineIntel = line.Find(L"INTEL(R) PRO/WIRELESS 3945") >= 0;
-        for (INT_PTR i = 0; i < m_list.GetSize(); ++i) {
-            CAdapterRecord* rec = GetAdapter(m_list, i);
-            if (!rec)
-                continue;
-            if (!idField.IsEmpty() && idField.Find(rec->HardwareId) >= 0) {
-                rec->Supported = 1;
-                if (rec->OsCompatible == 0) rec->OsCompatible = (short)lineOsOk;
-            }
-            if (lineIntel && rec->Description.Find(L"Intel(R) PRO/Wireless 3945") >= 0) {
-                rec->Supported = 1;
-                if (rec->OsCompatible == 0) rec->OsCompatible = (short)lineOsOk;
-            }
-        }
-    }
+    while (file.ReadString(line))
+        rules.ApplyLine(line, m_list);
     // A read error ends the loop like the end of the file does; it is no success.
     BOOL readError = file.HadReadError();
     file.Close();

@@ -1,6 +1,24 @@
-// The supported-adapter list file and the check run that ends with it.
+// The supported-adapter list file and the rules by which its lines mark the records.
 #pragma once
 #include "check/AdapterCheck.h"
+#include "check/SystemFacts.h"
+
+// The list rules: what one line of the list says of the records on the system that the facts describe.
+class CListRules {
+public:
+    explicit CListRules(const CSystemFacts& facts);
+    // Marks the records that the line names (Supported, OsCompatible). line: as read, without its end.
+    void ApplyLine(CString line, AdapterList& list) const;
+
+private:
+    // Whether a gated line (upper-cased) is valid on this system.
+    BOOL LineValid(const CString& line) const;
+
+    const CSystemFacts& m_facts;
+    // On 64-bit Windows whose system library is no 6.1 to 6.3 (XP, Vista, 10, or unreadable) gated
+    // lines must also carry the 64-bit markers to be read at all.
+    BOOL m_b64BitFilter;
+};
 
 class CSupportList {
 public:
@@ -11,29 +29,18 @@ public:
     // Empty: the list beside the program's own file. Set by the report tool's --list.
     void SetListPath(const CString& path) { m_strOverridePath = path; }
     CString GetListPath();
-    int ApplySupportList();
-    DWORD GetSystemVersion();
-    // The build number of the same product version (22000 and later: Windows 11); 0 when unreadable.
-    WORD GetSystemBuild();
+    // Reads the list and applies its rules to every record: 1 when the file was read to its end, 0
+    // when it could not be opened or a read failed. Shows nothing: whoever runs the check tells the
+    // user (ListMissing).
+    int ApplySupportList(const CSystemFacts& facts);
+    // The same on the facts of the system the probe surface shows.
+    int ApplySupportList() { return ApplySupportList(ReadSystemFacts(m_probes)); }
+    // Whether the last ApplySupportList found no file to open.
+    BOOL ListMissing() const { return m_bListMissing; }
 
 private:
-    BOOL ReadSystemProductVersion(DWORD& ms, DWORD& ls);
-
     IProbes& m_probes;
     AdapterList& m_list;
     CString m_strOverridePath;
-};
-
-// What the dialog owns: the whole check over one probe surface and one list of records.
-class CNetvetterCheck {
-public:
-    CNetvetterCheck(IProbes& probes, AdapterList& list) : m_adapters(probes, list), m_support(probes, list), m_list(list) {}
-    int RunCheck();
-    CAdapterCheck& Adapters() { return m_adapters; }
-    CSupportList& SupportList() { return m_support; }
-
-private:
-    CAdapterCheck m_adapters;
-    CSupportList m_support;
-    AdapterList& m_list;
+    BOOL m_bListMissing = FALSE;
 };

@@ -95,6 +95,7 @@ struct DialogTest : ::testing::Test {
     std::string list;
     std::unique_ptr<CNetvetterDlg> dlg;
     std::vector<std::wstring> boxes;
+    std::vector<UINT> boxTypes;
     AfxMessageBoxHook oldHook;
     RecordingShell shell;
     IShellActions* oldShell = nullptr;
@@ -107,8 +108,9 @@ struct DialogTest : ::testing::Test {
         ::CreateDirectoryW(dir.c_str(), nullptr);
         p.modulePath = dir + L"\\netvetter.exe";
         SetOs(6, 1, 6, 1, false, L"");
-        oldHook = AfxSetMessageBoxHook([this](LPCWSTR t, UINT) {
+        oldHook = AfxSetMessageBoxHook([this](LPCWSTR t, UINT type) {
             boxes.push_back(t);
+            boxTypes.push_back(type);
             return IDOK;
         });
         oldShell = SetShellActions(&shell);
@@ -491,6 +493,7 @@ TEST_F(DialogTest, MissingListFileShowsOneMessageAndLeavesTheTablesEmpty)
     ASSERT_EQ(1u, boxes.size());
     std::wstring path = ListPath();
     EXPECT_EQ(boxes[0], L"Can't open " + path + L".\nCheck to make sure " + path + L" exists.");
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), boxTypes[0]);
     EXPECT_EQ(0, Result().GetRowCount());
     EXPECT_EQ(0, Result().GetColumnCount());
     EXPECT_EQ(0, Header().GetRowCount());

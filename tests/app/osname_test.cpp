@@ -4,7 +4,7 @@
 namespace {
 CString Name(WORD km, WORD kn, DWORD rm, DWORD rn, const wchar_t* sp, BOOL wow64, WORD kernelBuild = 0)
 {
-    OsFacts f = {km, kn, rm, rn, sp, wow64, kernelBuild};
+    CSystemFacts f = {km, kn, rm, rn, sp, wow64, kernelBuild};
     return OsDisplayName(f);
 }
 }

@@ -1,7 +1,7 @@
 // The whole check over a probe surface and a list file, as one text per adapter (description,
 // hardware ID, driver version, the four verdicts and the verdict text), for comparing two runs.
 #pragma once
-#include "supportlist/SupportList.h"
+#include "supportlist/NetvetterCheck.h"
 #include <gtest/gtest.h>
 #include <string>
 

@@ -3,7 +3,7 @@
 #include "FakeProbes.h"
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
-#include "supportlist/SupportList.h"
+#include "supportlist/NetvetterCheck.h"
 #include <random>
 #include <stdio.h>
 

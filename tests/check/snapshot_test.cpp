@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
-#include "supportlist/SupportList.h"
+#include "supportlist/NetvetterCheck.h"
 #include "framework/AfxApp.h"
 #include "../common/BuiltPrograms.h"
 #include <algorithm>
@@ -313,7 +313,7 @@ TEST(RecordedProbesTest, VersionBlocksLibrariesAndDirectory)
     WORD v[4] = {0, 0, 0, 0};
     check.Adapters().GetFileVersion(L"C:\\WINDOWS\\\\system32\\DRIVERS\\X.SYS", v[0], v[1], v[2], v[3]);
     EXPECT_EQ((std::vector<WORD>{10, 5, 3, 7}), std::vector<WORD>(v, v + 4));  // the file version
-    EXPECT_EQ(MAKELONG(0, 10), (LONG)check.SupportList().GetSystemVersion());  // the product version
+    EXPECT_EQ(MAKELONG(0, 10), (LONG)ReadSystemFacts(p).KernelVersion());  // the product version
     EXPECT_EQ(0u, p.GetFileVersionInfoSizeW(plain.path.c_str(), NULL));
     EXPECT_EQ(0u, p.GetFileVersionInfoSizeW(L"C:\\missing.sys", NULL));
     EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, p.GetLastError());

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "FakeProbes.h"
-#include "supportlist/SupportList.h"
+#include "supportlist/NetvetterCheck.h"
 #include "framework/AfxApp.h"
 #include <stdio.h>
 
@@ -91,19 +91,20 @@ TEST_F(ListFixture, IntelByDescription)
     EXPECT_EQ(0, Apply("_W7_,intel(r) pro/wireless 3945,\n", 6, 1, 6, 1, FALSE));
 }
 
-TEST_F(ListFixture, MissingFileShowsMessageOnce)
+// A missing file is told to the caller, which alone tells the user; the check itself shows nothing.
+TEST_F(ListFixture, MissingFileIsToldToTheCallerOnly)
 {
     DeleteFileW(path.c_str());
     int shown = 0;
-    std::wstring text;
-    UINT type = 0;
-    AfxMessageBoxHook old = AfxSetMessageBoxHook([&](LPCWSTR t, UINT ty) { ++shown; text = t; type = ty; return IDOK; });
+    AfxMessageBoxHook old = AfxSetMessageBoxHook([&](LPCWSTR, UINT) { ++shown; return IDOK; });
     EXPECT_EQ(0, sl.ApplySupportList());
     AfxSetMessageBoxHook(old);
-    EXPECT_EQ(1, shown);
-    EXPECT_EQ(L"Can't open " + path + L".\nCheck to make sure " + path + L" exists.", text);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), type);
+    EXPECT_EQ(0, shown);
+    EXPECT_TRUE(sl.ListMissing());
+    EXPECT_EQ(path, std::wstring(sl.GetListPath()));
     EXPECT_EQ(0, R()->Supported);
+    EXPECT_EQ(10, Apply(std::string(kEntry) + ",x\n", 6, 1, 6, 1, FALSE));
+    EXPECT_FALSE(sl.ListMissing());
 }
 
 TEST_F(ListFixture, DefaultPathAndSystemVersion)
@@ -111,9 +112,9 @@ TEST_F(ListFixture, DefaultPathAndSystemVersion)
     CSupportList d(p, list);
     EXPECT_STREQ(L"C:\\APP\\driverinfo.txt", d.GetListPath());
     p.SetSystemVersion(10, 0);
-    EXPECT_EQ(0xA0000u, d.GetSystemVersion());
+    EXPECT_EQ(0xA0000u, ReadSystemFacts(p).KernelVersion());
     p.productVersionMS.clear();
-    EXPECT_EQ(0u, d.GetSystemVersion());
+    EXPECT_EQ(0u, ReadSystemFacts(p).KernelVersion());
 }
 
 TEST(CheckRunTest, TwiceLeavesOnlySecondRunRecords)
@@ -260,12 +261,9 @@ TEST(CheckRunTest, MissingDefaultListRunTwiceAndNoAdapter)
     p.devices.push_back(FakeDevice{L"B", L"USB\\VID_0001&PID_0001", L""});
     AdapterList list;
     CNetvetterCheck check(p, list);
-    std::wstring text;
-    AfxMessageBoxHook old = AfxSetMessageBoxHook([&](LPCWSTR t, UINT) { text = t; return IDOK; });
     EXPECT_EQ(0, check.RunCheck());
-    AfxSetMessageBoxHook(old);
-    const std::wstring path = L"C:\\NO\\SUCH\\FOLDER\\driverinfo.txt";
-    EXPECT_EQ(L"Can't open " + path + L".\nCheck to make sure " + path + L" exists.", text);
+    EXPECT_TRUE(check.SupportList().ListMissing());
+    EXPECT_EQ(L"C:\\NO\\SUCH\\FOLDER\\driverinfo.txt", std::wstring(check.SupportList().GetListPath()));
     ASSERT_EQ(2, list.GetSize());
     for (int i = 0; i < 2; ++i) EXPECT_EQ(0, GetAdapter(list, i)->Supported + GetAdapter(list, i)->OsCompatible);
 
