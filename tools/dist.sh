@@ -9,7 +9,7 @@
 #
 # With NV_SIGN_PFX=file.pfx (password in NV_SIGN_PASS) both executables are signed with Authenticode
 # before zipping and their signatures are checked. The signing time is the same fixed time, so one
-# certificate signs the same source to the same bytes; another certificate gives other bytes.
+# certificate with an RSA key signs the same source to the same bytes; another gives other bytes.
 set -euo pipefail
 B=${1:-build}
 cd "$(dirname "$0")/.."
@@ -59,7 +59,8 @@ if [ -n "${NV_SIGN_PFX:-}" ]; then
   # The signing time is the release's time, so that one certificate signs the same source to the same
   # bytes; the signature is checked as Windows checks one without a time stamp: against the present.
   for exe in netvetter.exe netvetter-report.exe; do
-    printf '%s' "${NV_SIGN_PASS:-}" | osslsigncode sign -pkcs12 "$NV_SIGN_PFX" -readpass - -h sha256 \
+    # Read from a pipe named as a file: older osslsigncode versions take no "-" for standard input.
+    osslsigncode sign -pkcs12 "$NV_SIGN_PFX" -readpass <(printf '%s' "${NV_SIGN_PASS:-}") -h sha256 \
       -n "WiFi Netvetter" -time "$SOURCE_DATE_EPOCH" -in "$stage/$exe" -out "$stage/$exe.signed" >/dev/null ||
       { echo "dist.sh: signing $exe failed" >&2; rm -rf "$stage"; exit 1; }
     mv "$stage/$exe.signed" "$stage/$exe"
