@@ -22,7 +22,8 @@ static HCURSOR SharedHandCursor()
 HCURSOR CGridCommandCell::GetHandCursor() { return g_hHandCursor; }
 
 CGridCommandCell::CGridCommandCell()
-    : m_crLink(::GetSysColor(COLOR_HIGHLIGHT)), m_pOwnerDlg(nullptr), m_nOwnerRow(0), m_bReplay(FALSE)
+    : m_crLink(::GetSysColor(COLOR_HIGHLIGHT)), m_nAction(ResolutionNone), m_pOwnerDlg(nullptr), m_nOwnerRow(0),
+      m_bReplay(FALSE)
 {
     SharedHandCursor();
 }
@@ -83,7 +84,7 @@ BOOL CGridCommandCell::OnSetCursor()
 void CGridCommandCell::OnLButtonUp(CPoint PointCellRelative)
 {
     CString text;
-    if (HitCommandText(PointCellRelative, text)) RunCommand(text);
+    if (HitCommandText(PointCellRelative, text)) RunCommand();
 }
 
 BOOL CGridCommandCell::IsLink() const { return IsCommandText(GetText()); }
@@ -93,26 +94,23 @@ CString CGridCommandCell::GetDefaultAction() const { return IsLink() ? AfxResour
 BOOL CGridCommandCell::DoDefaultAction()
 {
     if (!IsLink()) return FALSE;
-    RunCommand(GetText());
+    RunCommand();
     return TRUE;
 }
 
-void CGridCommandCell::RunCommand(const CString& text)
+void CGridCommandCell::RunCommand()
 {
-    if (text == AfxResourceString(IDS_CMD_USB) && m_bReplay) {
-        CString message;
-        message.Format(AfxResourceString(IDS_REPLAY_INSTALLER), m_strReplayCommand.GetString());
-        AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
-    } else if (text == AfxResourceString(IDS_CMD_USB)) {
-        wchar_t self[MAX_PATH + 1] = {};
-        DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return;
-        CString path = InstallerBeside(CString(self, (int)n));
-        CFileStatus status;
-        if (!CFile::GetStatus(path, status)) return;
-        GetShellActions().StartProgram(path);
-        if (m_pOwnerDlg && m_nOwnerRow > 0) m_pOwnerDlg->OnOK();
-    } else if (text == AfxResourceString(IDS_CMD_LIST) || text == AfxResourceString(IDS_CMD_3945)) {
+    if (m_nAction == ResolutionPage) {
         GetShellActions().OpenDocument(m_strCommand);
+    } else if (m_nAction == ResolutionInstaller && m_bReplay) {
+        CString message;
+        message.Format(AfxResourceString(IDS_REPLAY_INSTALLER), m_strCommand.GetString());
+        AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
+    } else if (m_nAction == ResolutionInstaller) {
+        // Nothing is started, and nothing said, when the installer is not beside the program.
+        CFileStatus status;
+        if (m_strCommand.IsEmpty() || !CFile::GetStatus(m_strCommand, status)) return;
+        GetShellActions().StartProgram(m_strCommand);
+        if (m_pOwnerDlg && m_nOwnerRow > 0) m_pOwnerDlg->OnOK();
     }
 }

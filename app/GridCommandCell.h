@@ -2,6 +2,7 @@
 // and a click opens a support page or starts the USB driver installer.
 #pragma once
 #include "grid/cells/GridCell.h"
+#include "app/ResultTexts.h"
 
 class CDialog;
 
@@ -20,24 +21,29 @@ public:
     CString GetDefaultAction() const override;
     BOOL DoDefaultAction() override;
 
-    void SetCommand(CString strCommand) { m_strCommand = strCommand; }
+    // What a click runs: the page at the address command, or the installer whose command line command
+    // is (closing the owner dialog). In the replay of a recorded PC the installer's command line is
+    // shown instead of run on the PC at hand.
+    void SetAction(ResolutionAction action, const CString& command, BOOL bReplay = FALSE)
+    {
+        m_nAction = action;
+        m_strCommand = command;
+        m_bReplay = bReplay;
+    }
     void SetOwner(CDialog* pOwnerDlg, short nOwnerRow) { m_pOwnerDlg = pOwnerDlg; m_nOwnerRow = nOwnerRow; }
-    // In the replay of a recorded PC the installer command shows this command line instead of running
-    // anything on the PC at hand.
-    void SetReplayCommand(const CString& commandLine) { m_strReplayCommand = commandLine; m_bReplay = TRUE; }
     static BOOL IsCommandText(const CString& text);
     // The hand shown over command texts, shared by every command cell (null when the system has none).
     static HCURSOR GetHandCursor();
     // point is relative to the cell's top-left corner; its x is made grid-relative in place.
     BOOL HitCommandText(CPoint& point, CString& text);
-    // Runs the command a text names: the USB installer (closing the owner dialog), or the cell's page.
-    void RunCommand(const CString& text);
+    // Runs the cell's action.
+    void RunCommand();
 
     COLORREF m_crLink;
     CRect m_rcCell;
-    CString m_strCommand;
+    ResolutionAction m_nAction;
+    CString m_strCommand;   // the page's address or the installer's command line
     CDialog* m_pOwnerDlg;
     short m_nOwnerRow;
     BOOL m_bReplay;
-    CString m_strReplayCommand;
 };

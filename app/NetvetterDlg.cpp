@@ -187,6 +187,7 @@ void CNetvetterDlg::FillResultTable()
 {
     CGridCtrl& g = m_gridResult;
     CString installer = InstallerCommandLine(m_probes);
+    BOOL resolutions = FALSE;
     INT_PTR count = AdapterList.GetSize();
     for (short i = 0; i < count; ++i) {
         CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
@@ -197,29 +198,26 @@ void CNetvetterDlg::FillResultTable()
         for (int c = 0; c < 5; ++c) g.SetItemFormat(row, c, kRowFormat);
         for (int c = 0; c < 3; ++c) g.SetItemText(row, c, texts.cells[c]);
         for (int c = 0; c < 5; ++c) g.SetItemFont(row, c, &m_lfTable);
-        r->DriverVersionText = texts.cells[3];
-        g.SetItemText(row, 3, r->DriverVersionText);
+        g.SetItemText(row, 3, texts.cells[3]);
         g.SetItemImage(row, 3, texts.statusImage);
         g.SetItemTextColor(row, 0, kLabelText);
-        SetResolution(r, (short)row);
+        if (SetResolution(texts, (short)row)) resolutions = TRUE;
     }
-    FitResultTable();
+    FitResultTable(resolutions);
 }
 
-void CNetvetterDlg::SetResolution(CAdapterRecord* r, short nRow)
+BOOL CNetvetterDlg::SetResolution(const ResultRow& texts, short nRow)
 {
     const int col = 4;
-    ResultRow texts = ResultRowOf(*r, InstallerCommandLine(m_probes));
-    if (texts.action == ResolutionNone) return;
+    if (texts.action == ResolutionNone) return FALSE;
     m_gridResult.SetCellType(nRow, col, RUNTIME_CLASS(CGridCommandCell));
     auto* cell = static_cast<CGridCommandCell*>(m_gridResult.GetCell(nRow, col));
-    if (!cell) return;
-    // The installer is chosen by the text alone; it closes the dialog once started.
+    if (!cell) return FALSE;
+    // The installer closes the dialog once started; in the replay of a recorded PC it is only shown.
     if (texts.action == ResolutionInstaller) cell->SetOwner(this, nRow);
-    if (texts.action == ResolutionInstaller && !m_strReplayFile.IsEmpty()) cell->SetReplayCommand(texts.target);
-    r->ResolutionText = texts.cells[col];
-    cell->SetText(r->ResolutionText);
-    if (texts.action == ResolutionPage) cell->SetCommand(texts.target);
+    cell->SetText(texts.cells[col]);
+    cell->SetAction(texts.action, texts.target, texts.action == ResolutionInstaller && !m_strReplayFile.IsEmpty());
+    return TRUE;
 }
 
 void CNetvetterDlg::ShowSummary()
@@ -229,17 +227,14 @@ void CNetvetterDlg::ShowSummary()
     if (!summary.IsEmpty()) m_staticSummary.SetWindowText(summary);
 }
 
-void CNetvetterDlg::FitResultTable()
+void CNetvetterDlg::FitResultTable(BOOL bResolutions)
 {
     m_gridResult.ExpandRowsToFit(TRUE);
     m_gridResult.ExpandColumnsToFit(TRUE);
     ShowSummary();
-    for (INT_PTR i = 0; i < AdapterList.GetSize(); ++i) {
-        CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
-        if (r && !r->ResolutionText.IsEmpty()) {
-            m_gridResult.SetFocus();
-            return;
-        }
+    if (bResolutions) {
+        m_gridResult.SetFocus();
+        return;
     }
 
     // No row needs a resolution: hide that column and narrow the window to the rest.

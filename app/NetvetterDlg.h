@@ -4,6 +4,7 @@
 #include "framework/Afx.h"
 #include "grid/GridCtrl.h"
 #include "check/AdapterRecord.h"
+#include "app/ResultTexts.h"
 #include "supportlist/NetvetterCheck.h"
 #include "check/RealProbes.h"
 
@@ -22,7 +23,8 @@ public:
     int RunCheck();
     void FillResultTable();
     void ShowSummary();
-    void SetResolution(CAdapterRecord* pRecord, short nRow);
+    // Makes the row's Resolution cell its command; FALSE when the row has none.
+    BOOL SetResolution(const ResultRow& texts, short nRow);
 
     HICON m_hIcon;
     LOGFONTW m_lfTable;
@@ -44,7 +46,7 @@ protected:
     void SetUpHeaderTable();
     void FillOsRow();
     void SetUpResultTable();
-    void FitResultTable();
+    void FitResultTable(BOOL bResolutions);
     void SetRowHeights(int heightBeforeRows);
     BOOL RowsWillScroll(int heightBeforeRows, int clientHeight) const;
     int SummaryTextHeight(int width);

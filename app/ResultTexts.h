@@ -13,6 +13,8 @@ struct ResultRow {
     CString target;            // the page's address, the installer's command line, or empty
 };
 
+// The text a user reads for a verdict of the driver rules.
+CString DriverVerdictText(CAdapterRecord::Verdict verdict);
 // The row of one record after the check. installerCommand is what a click on the installer command
 // would run on that system.
 ResultRow ResultRowOf(const CAdapterRecord& record, const CString& installerCommand);

@@ -1,15 +1,11 @@
 #include "check/AdapterCheck.h"
 #include "check/CheckTrace.h"
 #include "check/SystemFacts.h"
-#include "res/resource.h"
+#include "check/DriverRules.h"
 #include <string>
 #include <vector>
 
 static const GUID kNdisLanClass = {0xAD498944, 0x762F, 0x11D0, {0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C}};
-static const WCHAR kIntelName[] = L"Intel(R) PRO/Wireless 3945";
-static const WCHAR* const kUsbIdsWithDriver[] = {
-    L"USB\\VID_0CF3&PID_9170", L"USB\\VID_0846&PID_9010", L"USB\\VID_07D1&PID_3C10",
-    L"USB\\VID_07D1&PID_3A09", L"USB\\VID_1435&PID_0804"};
 
 // One key of the network-class tree as the scan read it: what the trace shows of it and what the
 // tests of the scan look at. Sub-keys are read when the scan first reaches them.
@@ -88,8 +84,7 @@ void CAdapterCheck::EnumerateAdapters()
             continue;
         hardwareId.MakeUpper();
 
-        BOOL isIntel = description.Find(kIntelName) >= 0;
-        if (!isIntel && !IsWirelessAdapter(hardwareId, furtherIds))
+        if (!IsIntel3945(description) && !IsWirelessAdapter(hardwareId, furtherIds))
             continue;
         if (hardwareId.Find(L"PCI\\") < 0 && hardwareId.Find(L"USB\\") < 0)
             continue;
@@ -105,37 +100,7 @@ void CAdapterCheck::EnumerateAdapters()
         rec->HardwareId = hardwareId;
         GetDriverVersion(set, &dev, rec->DriverVersion[0], rec->DriverVersion[1], rec->DriverVersion[2],
                          rec->DriverVersion[3]);
-        rec->DriverVersionOk = 0;
-        rec->DriverVersionText = AfxResourceString(IDS_PASSED);
-
-        if (rec->HardwareId.Find(L"PCI\\") >= 0) {
-            if (!isIntel) {
-                rec->AdapterKind = CAdapterRecord::KindPci;
-                rec->DriverVersionOk = 1;
-            } else if (CheckProSetVersion()) {
-                rec->AdapterKind = CAdapterRecord::KindIntel3945;
-                if (rec->DriverVersion[0] == 10 && rec->DriverVersion[1] == 5)
-                    rec->DriverVersionOk = 1;
-                else
-                    rec->DriverVersionText = AfxResourceString(IDS_BAD_3945_DRIVER);
-            } else {
-                rec->DriverVersionText = AfxResourceString(IDS_BAD_PROSET);
-            }
-        }
-        if (rec->HardwareId.Find(L"USB\\") >= 0) {
-            rec->AdapterKind = CAdapterRecord::KindUsb;
-            BOOL listed = FALSE;
-            for (size_t i = 0; i < sizeof(kUsbIdsWithDriver) / sizeof(kUsbIdsWithDriver[0]); ++i)
-                if (rec->HardwareId.Find(kUsbIdsWithDriver[i]) >= 0)
-                    listed = TRUE;
-            if (!listed)
-                rec->DriverVersionOk = 1;
-            else if (rec->DriverVersion[0] == 103 && rec->DriverVersion[1] == 1 && rec->DriverVersion[2] == 0 &&
-                     rec->DriverVersion[3] >= 113)
-                rec->DriverVersionOk = 1;
-            else
-                rec->DriverVersionText = AfxResourceString(IDS_BAD_USB_DRIVER);
-        }
+        ApplyDriverRules(*rec, DriverRulesNeedProSet(*rec) ? CheckProSetVersion() : FALSE);
         m_list.Add(rec);
     }
     m_probes.SetupDiDestroyDeviceInfoList(set);

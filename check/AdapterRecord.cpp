@@ -3,7 +3,7 @@
 int CAdapterRecord::s_nLive = 0;
 
 CAdapterRecord::CAdapterRecord()
-    : Supported(0), DriverVersionOk(0), AdapterKind(KindPci), OsCompatible(0)
+    : Supported(0), DriverVersionOk(0), DriverVerdict(VerdictPassed), AdapterKind(KindPci), OsCompatible(OsCompatibleNo)
 {
     DriverVersion[0] = DriverVersion[1] = DriverVersion[2] = DriverVersion[3] = 0;
     ++s_nLive;

@@ -250,7 +250,7 @@ int wmain(int argc, wchar_t** argv)
             if (!r) continue;
             out += std::wstring(shown++ ? L"," : L"") + L"\n    {\"description\": " + JsonString(r->Description) +
                    L", \"hardwareId\": " + JsonString(r->HardwareId) + L", \"driverVersion\": " +
-                   JsonString(Version(r)) + L", \"driverVersionText\": " + JsonString(r->DriverVersionText) +
+                   JsonString(Version(r)) + L", \"driverVersionText\": " + JsonString(DriverVerdictText(r->DriverVerdict)) +
                    L", \"driverVersionOk\": " + (r->DriverVersionOk ? L"true" : L"false") +
                    L", \"supported\": " + (r->Supported ? L"true" : L"false") + L", \"osCompatible\": " +
                    (r->OsCompatible ? L"true" : L"false") + L", \"kind\": \"" + KindName(r->AdapterKind) +
@@ -274,7 +274,7 @@ int wmain(int argc, wchar_t** argv)
             CString line;
             line.Format(L"Adapter %d: %s | %s | driver %s | %s | supported %s | OS compatible %s | kind %s | %s\n",
                         ++n, Printable((LPCWSTR)r->Description).c_str(), Printable((LPCWSTR)r->HardwareId).c_str(), (LPCWSTR)Version(r),
-                        Printable((LPCWSTR)r->DriverVersionText).c_str(), r->Supported ? L"yes" : L"no",
+                        Printable((LPCWSTR)DriverVerdictText(r->DriverVerdict)).c_str(), r->Supported ? L"yes" : L"no",
                         r->OsCompatible ? L"yes" : L"no", KindName(r->AdapterKind),
                         FullyCorrect(r) ? L"correct" : L"needs action");
             out += (LPCWSTR)line;

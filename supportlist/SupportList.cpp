@@ -58,9 +58,9 @@ void CListRules::ApplyLine(CString line, AdapterList& list) const
         if (rec && line.Find(rec->HardwareId) >= 0)
             rec->Supported = 1;
     }
-    int lineOsOk = 0;
+    CAdapterRecord::OsCompatibility lineOsOk = CAdapterRecord::OsCompatibleNo;
     if (line.GetAt(0) == L'_') {
-        lineOsOk = LineValid(line) ? 1 : 0;
+        if (LineValid(line)) lineOsOk = CAdapterRecord::OsCompatibleYes;
         if (m_b64BitFilter) {
             if (m_facts.reportedMajor == 6 && m_facts.reportedMinor == 0 &&
                 !(At(line, 1) == L'W' && At(line, 2) == L'L' && At(line, 3) == L'H'))
@@ -88,11 +88,11 @@ void CListRules::ApplyLine(CString line, AdapterList& list) const
             continue;
         if (!idField.IsEmpty() && idField.Find(rec->HardwareId) >= 0) {
             rec->Supported = 1;
-            if (rec->OsCompatible == 0) rec->OsCompatible = (short)lineOsOk;
+            if (rec->OsCompatible == CAdapterRecord::OsCompatibleNo) rec->OsCompatible = lineOsOk;
         }
         if (lineIntel && rec->Description.Find(L"Intel(R) PRO/Wireless 3945") >= 0) {
             rec->Supported = 1;
-            if (rec->OsCompatible == 0) rec->OsCompatible = (short)lineOsOk;
+            if (rec->OsCompatible == CAdapterRecord::OsCompatibleNo) rec->OsCompatible = lineOsOk;
         }
     }
 }

@@ -214,14 +214,9 @@ struct DialogTest : ::testing::Test {
     CGridCtrl& Header() { return dlg->m_gridHeader; }
     CAdapterRecord* Rec(int i) { return static_cast<CAdapterRecord*>(dlg->AdapterList[i]); }
     // Where the command cell looks for the USB driver installer: below this test program's folder.
-    static std::wstring InstallerFolder()
-    {
-        wchar_t self[MAX_PATH];
-        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring folder(self);
-        return folder.substr(0, folder.rfind(L'\\')) + L"\\WlanStickSetup";
-    }
-    static bool PlaceInstaller(bool present)
+    // Beside the program as the check sees it: the recorded system's program file.
+    std::wstring InstallerFolder() const { return dir + L"\\WlanStickSetup"; }
+    bool PlaceInstaller(bool present) const
     {
         std::wstring folder = InstallerFolder(), file = folder + L"\\setup.exe";
         ::DeleteFileW(file.c_str());
@@ -355,7 +350,6 @@ TEST_F(DialogTest, AllAdaptersFineShowsTheCongratulationAndNarrowsTheWindow)
     for (int c = 0; c < 5; ++c) EXPECT_EQ(16u, Result().GetItemFormat(1, c));
     EXPECT_EQ(Result().GetItemText(1, 4), L"");
     EXPECT_EQ(nullptr, Command(1));
-    EXPECT_TRUE(Rec(0)->ResolutionText.IsEmpty());
 
     EXPECT_EQ(WindowText(dlg->m_staticSummary.m_hWnd), kCongratulations);
     ExpectWindowNarrowed();
@@ -388,7 +382,10 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
     EXPECT_EQ(CString(Command(2)->GetText()), AfxResourceString(IDS_CMD_USB));
     EXPECT_EQ(Command(2)->m_pOwnerDlg, dlg.get());
     EXPECT_EQ(2, Command(2)->m_nOwnerRow);
-    EXPECT_TRUE(Command(2)->m_strCommand.IsEmpty());
+    // The installer beside the program as the check saw it.
+    EXPECT_EQ(ResolutionInstaller, Command(2)->m_nAction);
+    EXPECT_EQ(Command(2)->m_strCommand, InstallerFolder() + L"\\setup.exe");
+    EXPECT_FALSE(Command(2)->m_bReplay);
 
     EXPECT_EQ(Result().GetItemText(3, 1), L"Not supported");
     EXPECT_EQ(Result().GetItemText(3, 2), L"1.2.3.4");
@@ -396,6 +393,7 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
     ASSERT_TRUE(Command(3));
     EXPECT_EQ(CString(Command(3)->GetText()), L"Click here to see supported WLAN adapter list");
     EXPECT_EQ(Command(3)->m_strCommand, NV_URL_SUPPORTED_ADAPTERS);
+    EXPECT_EQ(ResolutionPage, Command(3)->m_nAction);
 
     // Listed, but only for Windows 8.
     EXPECT_EQ(Result().GetItemText(4, 1), L"Not supported");
@@ -414,10 +412,10 @@ TEST_F(DialogTest, EachProblemGetsItsResolutionAndTheColumnStays)
     dlg->GetWindowRect(&wnd);
     ::MapDialogRect(dlg->m_hWnd, &full);
     EXPECT_GE(wnd.Width(), full.Width());   // the template's width, frame included
-    // The records keep what the dialog wrote into them.
-    EXPECT_EQ(Rec(1)->ResolutionText, AfxResourceString(IDS_CMD_USB));
-    EXPECT_EQ(Rec(3)->DriverVersionText, L"Not supported on this OS");
-    EXPECT_TRUE(Rec(0)->ResolutionText.IsEmpty());
+    // The records keep what the check found, nothing the window made of it.
+    EXPECT_EQ(CAdapterRecord::VerdictBadUsbDriver, Rec(1)->DriverVerdict);
+    EXPECT_EQ(CAdapterRecord::VerdictPassed, Rec(3)->DriverVerdict);
+    EXPECT_EQ(CAdapterRecord::OsCompatibleNo, Rec(3)->OsCompatible);
     // The dialog owns its records: all of them go with it, once.
     Close();
     EXPECT_EQ(live, CAdapterRecord::s_nLive);
@@ -431,7 +429,7 @@ TEST_F(DialogTest, PciAdapterWithAWrongDriverGetsTheDriverPage)
     ASSERT_EQ(2, Result().GetRowCount());
     EXPECT_EQ(1, Rec(0)->Supported);
     EXPECT_EQ(0, Rec(0)->DriverVersionOk);
-    EXPECT_EQ(Result().GetItemText(1, 3), Rec(0)->DriverVersionText);
+    EXPECT_EQ(Result().GetItemText(1, 3), DriverVerdictText(Rec(0)->DriverVerdict));
     EXPECT_NE(Result().GetItemText(1, 3), L"Passed");
     ASSERT_TRUE(Command(1));
     EXPECT_EQ(CString(Command(1)->GetText()), L"Click here to go to supported Intel 3945");
@@ -545,7 +543,7 @@ TEST_F(DialogTest, RecordsOutsideTheCheckValuesShowNotApplicableAndNoCongratulat
     AddAdapter(L"Corvane USB Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
     list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
     ASSERT_TRUE(Open());
-    Rec(0)->OsCompatible = 2;
+    Rec(0)->OsCompatible = CAdapterRecord::OsCompatibleUnknown;
     dlg->m_staticSummary.SetWindowText(L"");
     dlg->FillResultTable();
     ASSERT_EQ(3, Result().GetRowCount());
@@ -1017,8 +1015,8 @@ TEST_F(DialogTest, EverySampleReplaysInTheWindowAsTheReportDescribesIt)
             std::string cells = "\"cells\": [";
             for (int c = 0; c < 5; ++c) cells += (c ? ", " : "") + Json(Result().GetItemText(row, c));
             CGridCommandCell* cmd = Command(row);
-            std::string action = !cmd ? "none" : cmd->m_bReplay ? "installer" : "page";
-            CString target = !cmd ? CString() : cmd->m_bReplay ? cmd->m_strReplayCommand : cmd->m_strCommand;
+            std::string action = !cmd ? "none" : cmd->m_nAction == ResolutionInstaller ? "installer" : "page";
+            CString target = !cmd ? CString() : cmd->m_strCommand;
             cells += "], \"resolution\": {\"action\": \"" + action + "\", \"target\": " + Json(target) + "}}";
             size_t found = report.out.find(cells, at);
             EXPECT_NE(std::string::npos, found) << cells << "\n" << report.out;
@@ -1043,9 +1041,9 @@ TEST_F(DialogTest, EverySampleReplaysInTheWindowAsTheReportDescribesIt)
                 ++installers;
                 ASSERT_EQ(installers, boxes.size());
                 CString shown = boxes.back().c_str();
-                EXPECT_NE(-1, shown.Find(L"would run:\n\n" + cmd->m_strReplayCommand)) << Utf8(boxes.back());
-                EXPECT_EQ(0, cmd->m_strReplayCommand.Find(L"C:\\Program Files"));
-                EXPECT_NE(-1, cmd->m_strReplayCommand.Find(L"\\Netvetter\\WlanStickSetup\\setup.exe"));
+                EXPECT_NE(-1, shown.Find(L"would run:\n\n" + cmd->m_strCommand)) << Utf8(boxes.back());
+                EXPECT_EQ(0, cmd->m_strCommand.Find(L"C:\\Program Files"));
+                EXPECT_NE(-1, cmd->m_strCommand.Find(L"\\Netvetter\\WlanStickSetup\\setup.exe"));
             } else {
                 ++pages;
                 ASSERT_EQ(pages, shell.opened.size());

@@ -2,6 +2,7 @@
 // hardware ID, driver version, the four verdicts and the verdict text), for comparing two runs.
 #pragma once
 #include "supportlist/NetvetterCheck.h"
+#include "app/ResultTexts.h"
 #include <gtest/gtest.h>
 #include <string>
 
@@ -19,7 +20,7 @@ inline std::wstring CheckVerdicts(IProbes& probes, const std::wstring& listPath)
         swprintf(line, 64, L"|%u.%u.%u.%u|%d%d%d%d|", r->DriverVersion[0], r->DriverVersion[1], r->DriverVersion[2],
                  r->DriverVersion[3], r->Supported, r->OsCompatible, r->DriverVersionOk, r->AdapterKind);
         all += std::wstring((LPCWSTR)r->Description) + L"|" + (LPCWSTR)r->HardwareId + line +
-               (LPCWSTR)r->DriverVersionText + L"\n";
+               (LPCWSTR)DriverVerdictText(r->DriverVerdict) + L"\n";
     }
     DeleteAdapterRecords(list);
     return all;

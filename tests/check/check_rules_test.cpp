@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "FakeProbes.h"
 #include "supportlist/SupportList.h"
+#include "app/ResultTexts.h"
 
 static const wchar_t kClass[] = L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
 
@@ -31,7 +32,8 @@ struct CheckFixture : ::testing::Test {
 TEST(AdapterRecordTest, NewRecordIsEmptyAndListHelperDeletesAll)
 {
     CAdapterRecord r;
-    EXPECT_TRUE(r.Description.IsEmpty() && r.HardwareId.IsEmpty() && r.DriverVersionText.IsEmpty() && r.ResolutionText.IsEmpty());
+    EXPECT_TRUE(r.Description.IsEmpty() && r.HardwareId.IsEmpty());
+    EXPECT_EQ(CAdapterRecord::VerdictPassed, r.DriverVerdict);
     EXPECT_EQ(0, r.DriverVersion[0] | r.DriverVersion[1] | r.DriverVersion[2] | r.DriverVersion[3]);
     EXPECT_EQ(0, r.Supported + r.DriverVersionOk + r.OsCompatible);
     EXPECT_EQ(CAdapterRecord::KindPci, r.AdapterKind);
@@ -52,7 +54,7 @@ TEST_F(CheckFixture, HardwareIdCutBeforeSecondAmpersandAndVerdicts)
     ASSERT_EQ(3, list.GetSize());
     EXPECT_STREQ(L"PCI\\VEN_0000&DEV_0000", Rec(0)->HardwareId);
     EXPECT_EQ(1, Rec(0)->DriverVersionOk);  // a PCI adapter other than the 3945 always passes
-    EXPECT_STREQ(L"Passed", Rec(0)->DriverVersionText);
+    EXPECT_STREQ(L"Passed", DriverVerdictText(Rec(0)->DriverVerdict));
     EXPECT_EQ(CAdapterRecord::KindPci, Rec(0)->AdapterKind);
     EXPECT_STREQ(L"USB\\VID_1234&PID_5678", Rec(1)->HardwareId);
     EXPECT_STREQ(L"USB\\ROOT_HUB", Rec(2)->HardwareId);
@@ -70,14 +72,14 @@ TEST_F(CheckFixture, Intel3945ExceptionsAndProSet)
     ASSERT_EQ(2, list.GetSize());
     EXPECT_EQ(CAdapterRecord::KindIntel3945, Rec(0)->AdapterKind);
     EXPECT_EQ(1, Rec(0)->DriverVersionOk);
-    EXPECT_STREQ(L"Incorrect Intel(R) 3945 driver version", Rec(1)->DriverVersionText);
+    EXPECT_STREQ(L"Incorrect Intel(R) 3945 driver version", DriverVerdictText(Rec(1)->DriverVerdict));
     EXPECT_GT(p.setDllDirCalls, 0);
     DeleteAdapterRecords(list);
     FakeProbes::s_apiVersion = 0xA0006;
     Enumerate();
     EXPECT_EQ(CAdapterRecord::KindPci, Rec(0)->AdapterKind);
     EXPECT_EQ(0, Rec(0)->DriverVersionOk);
-    EXPECT_STREQ(L"Incorrect Intel(R) PROSet Utility version", Rec(0)->DriverVersionText);
+    EXPECT_STREQ(L"Incorrect Intel(R) PROSet Utility version", DriverVerdictText(Rec(0)->DriverVerdict));
     FakeProbes::s_apiVersion = 0xA0005;
 }
 
@@ -238,7 +240,7 @@ TEST_F(CheckFixture, UsbDriverVersionTable)
         EXPECT_STREQ(ids[i / nv], Rec((int)i)->HardwareId);
         EXPECT_EQ(CAdapterRecord::KindUsb, Rec((int)i)->AdapterKind);
         EXPECT_EQ(v.ok, Rec((int)i)->DriverVersionOk) << i;
-        EXPECT_STREQ(v.ok ? L"Passed" : L"Incorrect USB driver version", Rec((int)i)->DriverVersionText) << i;
+        EXPECT_STREQ(v.ok ? L"Passed" : L"Incorrect USB driver version", DriverVerdictText(Rec((int)i)->DriverVerdict)) << i;
     }
     EXPECT_EQ(1, Rec((int)(5 * nv))->DriverVersionOk);
     EXPECT_EQ(1, Rec((int)(5 * nv + 1))->DriverVersionOk);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include "../common/BuiltPrograms.h"
 #include "check/RealProbes.h"
+#include "app/ResultTexts.h"
 #include "supportlist/NetvetterCheck.h"
 #include "framework/AfxApp.h"
 #include <shlwapi.h>
@@ -589,12 +590,12 @@ TEST_F(RealBackend, WholeCheckOverRealDevices)
         EXPECT_EQ(113, usb->DriverVersion[3]);
         EXPECT_EQ(CAdapterRecord::KindUsb, usb->AdapterKind);
         EXPECT_EQ(1, usb->DriverVersionOk);
-        EXPECT_STREQ(L"Passed", usb->DriverVersionText);
+        EXPECT_STREQ(L"Passed", DriverVerdictText(usb->DriverVerdict));
         EXPECT_EQ(1, usb->Supported);
         EXPECT_EQ(1, usb->OsCompatible);  // one of the ten tags fits whatever system this is
         EXPECT_STREQ(L"PCI\\VEN_8086&DEV_4222", intel->HardwareId);
         EXPECT_EQ(CAdapterRecord::KindPci, intel->AdapterKind);
-        EXPECT_STREQ(L"Incorrect Intel(R) PROSet Utility version", intel->DriverVersionText);
+        EXPECT_STREQ(L"Incorrect Intel(R) PROSet Utility version", DriverVerdictText(intel->DriverVerdict));
         EXPECT_EQ(0, intel->Supported);
 
         // The report's capture of this system reads the driver where the check reads it.

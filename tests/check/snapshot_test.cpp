@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "recorded/RecordedProbes.h"
+#include "app/ResultTexts.h"
 #include "recorded/Snapshot.h"
 #include "supportlist/NetvetterCheck.h"
 #include "framework/AfxApp.h"
@@ -67,7 +68,7 @@ void ExpectSampleVerdicts(const AdapterList& list)
         SCOPED_TRACE(i);
         EXPECT_STREQ(v.desc, r->Description);
         EXPECT_STREQ(v.id, r->HardwareId);
-        EXPECT_STREQ(v.text, r->DriverVersionText);
+        EXPECT_STREQ(v.text, DriverVerdictText(r->DriverVerdict));
         for (int k = 0; k < 4; ++k) EXPECT_EQ(v.ver[k], r->DriverVersion[k]);
         EXPECT_EQ(v.supported, r->Supported);
         EXPECT_EQ(v.os, r->OsCompatible);
@@ -745,7 +746,7 @@ TEST(SnapshotCheck, CompositeUsbFunctionsAndBothRegistryViewsOnA64BitSystem)
             SCOPED_TRACE(i);
             const CAdapterRecord* r = GetAdapter(list, (INT_PTR)i);
             EXPECT_STREQ(want[i].id, r->HardwareId);
-            EXPECT_STREQ(want[i].text, r->DriverVersionText);
+            EXPECT_STREQ(want[i].text, DriverVerdictText(r->DriverVerdict));
             EXPECT_EQ(want[i].supported, r->Supported);
             EXPECT_EQ(want[i].os, r->OsCompatible);
             EXPECT_EQ(want[i].ok, r->DriverVersionOk);

@@ -45,7 +45,7 @@ struct ListFixture : ::testing::Test {
         fclose(f);
         p.osMajor = osMaj; p.osMinor = osMin; p.wow64 = wow; p.arch = arch;
         p.SetSystemVersion(sysMaj, sysMin);
-        R()->Supported = 0; R()->OsCompatible = 0;
+        R()->Supported = 0; R()->OsCompatible = CAdapterRecord::OsCompatibleNo;
         EXPECT_EQ(1, sl.ApplySupportList());
         return R()->Supported * 10 + R()->OsCompatible;
     }
