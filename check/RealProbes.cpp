@@ -136,5 +136,8 @@ BOOL RealProbes::Wow64RevertWow64FsRedirection(PVOID old)
     return fn ? fn(old) : FALSE;
 }
 
+BOOL RealProbes::GetComputerNameW(LPWSTR b, LPDWORD n) { return ::GetComputerNameW(b, n); }
+void RealProbes::GetSystemTime(LPSYSTEMTIME t) { ::GetSystemTime(t); }
+
 wchar_t* RealProbes::_wgetcwd(wchar_t* b, int n) { return ::_wgetcwd(b, n); }
 int RealProbes::_wchdir(const wchar_t* d) { return ::_wchdir(d); }

@@ -48,6 +48,9 @@ public:
     BOOL Wow64DisableWow64FsRedirection(PVOID* oldValue) override;
     BOOL Wow64RevertWow64FsRedirection(PVOID oldValue) override;
 
+    BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size) override;
+    void GetSystemTime(LPSYSTEMTIME time) override;
+
     wchar_t* _wgetcwd(wchar_t* buffer, int maxLen) override;
     int _wchdir(const wchar_t* dir) override;
 };

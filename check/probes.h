@@ -68,6 +68,12 @@ public:
     virtual BOOL Wow64DisableWow64FsRedirection(PVOID* oldValue) = 0;
     virtual BOOL Wow64RevertWow64FsRedirection(PVOID oldValue) = 0;
 
+    // The computer's name as %COMPUTERNAME% shows it, and the time (UTC) of the check. A recorded system
+    // made before these were recorded has neither: the name fails with ERROR_FILE_NOT_FOUND and the
+    // time is all zeros.
+    virtual BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size) = 0;
+    virtual void GetSystemTime(LPSYSTEMTIME time) = 0;
+
     // Run-time library.
     virtual wchar_t* _wgetcwd(wchar_t* buffer, int maxLen) = 0;
     virtual int _wchdir(const wchar_t* dir) = 0;

@@ -476,6 +476,24 @@ HRESULT RecordedProbes::SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR
     return S_OK;
 }
 
+// As Windows answers: the size without the terminator on success, with it when the buffer is short.
+BOOL RecordedProbes::GetComputerNameW(LPWSTR buffer, LPDWORD size)
+{
+    if (os.computerName.empty()) {
+        m_lastError = ERROR_FILE_NOT_FOUND;
+        return FALSE;
+    }
+    const std::wstring& n = os.computerName;
+    if (!size || !buffer || *size < n.size() + 1) {
+        if (size) *size = (DWORD)n.size() + 1;
+        m_lastError = ERROR_BUFFER_OVERFLOW;
+        return FALSE;
+    }
+    memcpy(buffer, n.c_str(), (n.size() + 1) * sizeof(WCHAR));
+    *size = (DWORD)n.size();
+    return TRUE;
+}
+
 // A pure string operation: the system's own does exactly what is wanted.
 BOOL RecordedProbes::PathAppendW(LPWSTR path, LPCWSTR more) { return ::PathAppendW(path, more); }
 

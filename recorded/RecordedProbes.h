@@ -59,6 +59,9 @@ struct RecordedOs {
     WORD nativeArchitecture = PROCESSOR_ARCHITECTURE_INTEL;
     std::wstring windowsDirectory = L"C:\\WINDOWS";
     std::wstring systemDirectory = L"C:\\WINDOWS\\system32";
+    // The computer's name and the time of the capture; empty and all zeros in older recordings.
+    std::wstring computerName;
+    SYSTEMTIME checkedAt = {};
 };
 
 class RecordedProbes : public IProbes {
@@ -142,6 +145,9 @@ public:
     UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) override;
     HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path) override;
     BOOL PathAppendW(LPWSTR path, LPCWSTR more) override;
+
+    BOOL GetComputerNameW(LPWSTR buffer, LPDWORD size) override;
+    void GetSystemTime(LPSYSTEMTIME time) override { *time = os.checkedAt; }
 
     wchar_t* _wgetcwd(wchar_t* buffer, int maxLen) override;
     int _wchdir(const wchar_t* dir) override;

@@ -2,6 +2,7 @@
 #include "recorded/RecordedText.h"
 #include "check/AdapterCheck.h"
 #include "check/SystemFacts.h"
+#include "check/CheckedSystem.h"
 #include <stdio.h>
 #include <wchar.h>
 
@@ -257,6 +258,10 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
     WCHAR sysdir[MAX_PATH + 1] = {0};
     bool haveSys = SUCCEEDED(p.SHGetFolderPathW(NULL, 0x25, NULL, 0, sysdir));
     if (haveSys) c.Line(L"SystemDirectory=" + Quote(sysdir));
+    // Which PC and when, so that a replay names them as the live report did.
+    std::wstring computer = CheckedComputerName(p), checkedAt = CheckedAtText(p);
+    if (!computer.empty()) c.Line(L"ComputerName=" + Quote(computer));
+    if (!checkedAt.empty()) c.Line(L"CheckedAt=" + checkedAt);
 
     // The devices, as the check enumerates them.
     static const GUID ndis = {0xAD498944, 0x762F, 0x11D0, {0x8D, 0xCB, 0x00, 0xC0, 0x4F, 0xC3, 0x35, 0x8C}};

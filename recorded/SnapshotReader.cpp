@@ -1,6 +1,7 @@
 #include "recorded/Snapshot.h"
 #include "recorded/RecordedText.h"
 #include "check/AdapterCheck.h"
+#include "check/CheckedSystem.h"
 #include "framework/AfxFile.h"
 #include <stdio.h>
 #include <wchar.h>
@@ -530,6 +531,9 @@ void Parser::SettingLine()
         } else if (u == L"SYSTEMDIRECTORY") {
             os.systemDirectory = StringSetting(at);
             m_sysDirSet = true;
+        } else if (u == L"COMPUTERNAME") os.computerName = StringSetting(at);
+        else if (u == L"CHECKEDAT") {
+            if (!ParseIsoUtc(token, os.checkedAt)) Fail(at, L"CheckedAt is a UTC time such as 2026-12-07T20:41:07Z");
         } else Fail(nameAt, L"unknown setting " + name + L" in [System]");
         return;
     }

@@ -6,10 +6,14 @@
 #include "check/RealProbes.h"
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
+#include "report/FleetSummary.h"
+#include "report/WholeFile.h"
+#include "check/CheckedSystem.h"
 #include "framework/AfxApp.h"
 #include "framework/AfxFile.h"
 #include "framework/AfxSystemLibrary.h"
 #include "res/resource.h"
+#include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
 #include <string>
@@ -18,7 +22,8 @@
 namespace {
 
 const wchar_t kUsage[] =
-    L"Usage: netvetter-report [--snapshot FILE] [--list FILE] [--capture FILE] [--json]\n"
+    L"Usage: netvetter-report [--snapshot FILE] [--list FILE] [--capture FILE] [--json] [--out FILE]\n"
+    L"       netvetter-report --summary PATH... [--out FILE]\n"
     L"       netvetter-report --check-list FILE\n"
     L"Runs Netvetter's adapter check and prints one line per adapter, the texts of its row in the\n"
     L"result window, the resolution the window offers, and the overall outcome.\n"
@@ -27,11 +32,18 @@ const wchar_t kUsage[] =
     L"                   beside the program (or the list that the snapshot names)\n"
     L"  --capture FILE   also write a snapshot of the system checked to FILE\n"
     L"  --json           print the report as JSON (the check's trace then goes to stderr)\n"
+    L"  --out FILE       write the report to FILE instead of standard output, whole or not at all\n"
+    L"  --summary PATH...  read the JSON reports in PATH (files, or folders' *.json files) and write\n"
+    L"                   one CSV table of each computer's latest report, one line per adapter\n"
     L"  --check-list FILE  only read FILE as a supported-adapter list and print each line that the\n"
     L"                   program ignores or reads differently from what was most likely meant\n"
     L"Exit code: 0 every adapter is correct or none is installed, 1 some adapter needs action,\n"
     L"2 the list cannot be read, the snapshot is malformed or the command line is wrong.\n"
-    L"With --check-list: 0 nothing to say, 1 findings, 2 the file cannot be read.\n";
+    L"With --check-list: 0 nothing to say, 1 findings, 2 the file cannot be read.\n"
+    L"With --summary: 0 every computer is ready, 1 some computer needs action or has no readable\n"
+    L"list, 2 a file was skipped or no report was found.\n";
+
+const wchar_t kProgramName[] = L"Netvetter";
 
 // Text to a standard stream: UTF-16 to a console, UTF-8 to a file or pipe.
 void Write(FILE* stream, const std::wstring& text)
@@ -134,21 +146,112 @@ CString Version(const CAdapterRecord* r)
     return v;
 }
 
+// The file version of this program's version resource, as a.b.c.d; empty without one.
+std::wstring ProgramVersion()
+{
+    HRSRC res = ::FindResourceW(NULL, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    DWORD size = res ? ::SizeofResource(NULL, res) : 0;
+    const BYTE* block = res ? (const BYTE*)::LockResource(::LoadResource(NULL, res)) : NULL;
+    // VS_VERSIONINFO: three words, the key "VS_VERSION_INFO", padding to four bytes, the fixed part.
+    const size_t at = (6 + sizeof(L"VS_VERSION_INFO") + 3) & ~(size_t)3;
+    if (!block || size < at + sizeof(VS_FIXEDFILEINFO)) return std::wstring();
+    VS_FIXEDFILEINFO fi;
+    memcpy(&fi, block + at, sizeof(fi));
+    if (fi.dwSignature != 0xFEEF04BD) return std::wstring();
+    wchar_t buf[64];
+    swprintf(buf, 64, L"%u.%u.%u.%u", HIWORD(fi.dwFileVersionMS), LOWORD(fi.dwFileVersionMS), HIWORD(fi.dwFileVersionLS),
+             LOWORD(fi.dwFileVersionLS));
+    return buf;
+}
+
+std::string Utf8Of(const std::wstring& text)
+{
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string bytes(n > 0 ? n : 0, '\0');
+    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &bytes[0], n, NULL, NULL);
+    return bytes;
+}
+
+// The report's text as a file holds it: UTF-8 with CR LF line ends, as standard output redirected
+// to a file gets it.
+std::string FileBytes(const std::wstring& text)
+{
+    std::wstring crlf;
+    crlf.reserve(text.size() + text.size() / 16);
+    for (wchar_t c : text) {
+        if (c == L'\n') crlf += L'\r';
+        crlf += c;
+    }
+    return Utf8Of(crlf);
+}
+
+// --out refuses what --list refuses: a device, a pipe, a folder.
+bool OutFileUsable(const std::wstring& out)
+{
+    if (out.empty()) return true;
+    std::wstring why = OutputFileProblem(out);
+    if (why.empty()) return true;
+    Write(stderr, L"--out: " + Printable(out) + L" " + why + L"\n");
+    return false;
+}
+
+bool WriteOut(const std::wstring& out, const std::string& bytes)
+{
+    std::wstring error;
+    if (WriteWholeFile(out, bytes, error)) return true;
+    Write(stderr, L"Can't write " + Printable(out) + L": " + error + L"\n");
+    return false;
+}
+
+int Summary(const std::vector<std::wstring>& paths, const std::wstring& out)
+{
+    if (!OutFileUsable(out)) return 2;
+    FleetSummary summary = SummarizeReports(paths);
+    std::wstring messages;
+    for (const std::wstring& line : summary.skipped) messages += line + L"\n";
+    if (!out.empty()) {
+        if (!WriteOut(out, summary.csv)) return 2;
+    } else {
+        HANDLE h = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        DWORD mode = 0;
+        if (h && h != INVALID_HANDLE_VALUE && ::GetConsoleMode(h, &mode)) {
+            // A console shows characters, not bytes: the table without its byte-order mark.
+            int n = ::MultiByteToWideChar(CP_UTF8, 0, summary.csv.c_str() + 3, (int)summary.csv.size() - 3, NULL, 0);
+            std::wstring text(n > 0 ? n : 0, L'\0');
+            if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, summary.csv.c_str() + 3, (int)summary.csv.size() - 3, &text[0], n);
+            Write(stdout, text);
+        } else {
+            fflush(stdout);
+            _setmode(_fileno(stdout), _O_BINARY);
+            fwrite(summary.csv.data(), 1, summary.csv.size(), stdout);
+            fflush(stdout);
+        }
+    }
+    Write(stderr, messages + summary.CountLine() + L"\n");
+    return summary.ExitCode();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     AfxRestrictLibrarySearch();
-    std::wstring snapshot, listFile, capture, checkList;
-    bool json = false;
+    std::wstring snapshot, listFile, capture, checkList, outFile;
+    std::vector<std::wstring> summaryPaths;
+    bool json = false, summarize = false;
     for (int i = 1; i < argc; ++i) {
         std::wstring a = argv[i];
         std::wstring* target = a == L"--snapshot" ? &snapshot : a == L"--list" ? &listFile
-                             : a == L"--capture" ? &capture : a == L"--check-list" ? &checkList : NULL;
+                             : a == L"--capture" ? &capture : a == L"--check-list" ? &checkList
+                             : a == L"--out" ? &outFile : NULL;
         if (target && i + 1 < argc && argv[i + 1][0]) {
             *target = argv[++i];
         } else if (a == L"--json") {
             json = true;
+        } else if (a == L"--summary") {
+            summarize = true;
+        } else if (summarize && !target && a.compare(0, 2, L"--") != 0 && !a.empty()) {
+            summaryPaths.push_back(a);
         } else if (a == L"--help" || a == L"-h" || a == L"/?") {
             Write(stdout, kUsage);
             return 0;
@@ -158,8 +261,16 @@ int wmain(int argc, wchar_t** argv)
         }
     }
 
+    if (summarize) {
+        if (!(snapshot.empty() && listFile.empty() && capture.empty() && checkList.empty() && !json) || summaryPaths.empty()) {
+            Write(stderr, std::wstring(summaryPaths.empty() ? L"--summary needs at least one file or folder\n"
+                                                            : L"--summary takes only paths and --out\n") + kUsage);
+            return 2;
+        }
+        return Summary(summaryPaths, outFile);
+    }
     if (!checkList.empty()) {
-        if (!(snapshot.empty() && listFile.empty() && capture.empty() && !json)) {
+        if (!(snapshot.empty() && listFile.empty() && capture.empty() && !json && outFile.empty())) {
             Write(stderr, std::wstring(L"--check-list takes no other option\n") + kUsage);
             return 2;
         }
@@ -198,6 +309,8 @@ int wmain(int argc, wchar_t** argv)
             return 2;
         }
     }
+
+    if (!OutFileUsable(outFile)) return 2;
 
     if (!capture.empty()) {
         std::wstring error;
@@ -239,9 +352,17 @@ int wmain(int argc, wchar_t** argv)
     CString summary = listRead ? ResultSummary(list) : CString();
     CString installer = InstallerCommandLine(*probes);
 
+    // Which PC, when, by which program: what tells apart reports collected from many PCs.
+    std::wstring computer = CheckedComputerName(*probes), checkedAt = CheckedAtText(*probes);
+    std::wstring version = ProgramVersion();
+    const wchar_t* source = snapshot.empty() ? L"live" : L"snapshot";
+
     std::wstring out;
     if (json) {
-        out = L"{\n  \"listFile\": " + JsonString(listPath) + L",\n  \"listRead\": " +
+        out = L"{\n  \"schemaVersion\": 1,\n  \"computer\": " + JsonString(computer.c_str()) + L",\n  \"checkedAt\": " +
+              JsonString(checkedAt.c_str()) + L",\n  \"program\": {\"name\": " + JsonString(kProgramName) +
+              L", \"version\": " + JsonString(version.c_str()) + L"},\n  \"source\": \"" + source +
+              L"\",\n  \"listFile\": " + JsonString(listPath) + L",\n  \"listRead\": " +
               (listRead ? L"true" : L"false") + L",\n  \"osName\": " + JsonString(osName) + L",\n  \"summary\": " +
               JsonString(summary) + L",\n  \"adapters\": [";
         int shown = 0;
@@ -265,7 +386,8 @@ int wmain(int argc, wchar_t** argv)
         out += std::wstring(shown ? L"\n  " : L"") + L"],\n  \"outcome\": \"" + outcome + L"\",\n  \"exitCode\": " +
                std::to_wstring(exitCode) + L"\n}\n";
     } else {
-        out = L"\n=== Netvetter report ===\nList file: " + Printable((LPCWSTR)listPath) + L"\n" +
+        out = L"\n=== Netvetter report ===\nComputer: " + Printable(computer) + L" | checked at " + checkedAt + L" | " +
+              kProgramName + L" " + version + L" | " + source + L"\nList file: " + Printable((LPCWSTR)listPath) + L"\n" +
               L"Operating system: " + Printable((LPCWSTR)osName) + L"\n";
         int n = 0;
         for (INT_PTR i = 0; i < list.GetSize(); ++i) {
@@ -297,7 +419,8 @@ int wmain(int argc, wchar_t** argv)
         else
             out += L"Outcome: all installed adapters are supported and have correct driver version\n";
     }
-    Write(stdout, out);
     DeleteAdapterRecords(list);
+    if (!outFile.empty()) return WriteOut(outFile, FileBytes(out)) ? exitCode : 2;
+    Write(stdout, out);
     return exitCode;
 }

@@ -21,6 +21,8 @@ command -v python3 >/dev/null || need+=(python3)
 command -v osslsigncode >/dev/null || need+=(osslsigncode)
 command -v openssl >/dev/null || need+=(openssl)
 command -v unzip >/dev/null || need+=(unzip)
+# The report's --summary reads JSON with the header-only nlohmann/json.
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 # /usr/local/bin/convert may be a stand-in; the real one comes with imagemagick.
 [ -x /usr/bin/convert ] || need+=(imagemagick)
 [ ${#need[@]} -eq 0 ] && exit 0

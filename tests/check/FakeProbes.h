@@ -220,6 +220,8 @@ public:
     BOOL PathAppendW(LPWSTR p, LPCWSTR more) override { wcscat(p, L"\\"); wcscat(p, more); return TRUE; }
     BOOL Wow64DisableWow64FsRedirection(PVOID* old) override { *old = NULL; return wow64; }
     BOOL Wow64RevertWow64FsRedirection(PVOID) override { return wow64; }
+    BOOL GetComputerNameW(LPWSTR, LPDWORD) override { return FALSE; }
+    void GetSystemTime(LPSYSTEMTIME t) override { ZeroMemory(t, sizeof(*t)); }
     wchar_t* _wgetcwd(wchar_t* b, int n) override { wcsncpy(b, cwd.c_str(), n); return b; }
     int _wchdir(const wchar_t* d) override { cwd = d; return 0; }
 
