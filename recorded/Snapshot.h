@@ -19,7 +19,8 @@ bool LoadSnapshotFile(const std::wstring& path, RecordedProbes& probes, std::wst
 // A snapshot of what the check reads through probes: program and OS facts, the network devices, the
 // network-class registry tree, the adapters' service keys, the PROSet registry key and library, and
 // the version blocks of kernel32.dll and of the driver files. listFile is recorded as the list to use.
-std::wstring CaptureSnapshot(IProbes& probes, const std::wstring& listFile);
+// checkedAt is the time recorded as the check's; empty: the probes' time now.
+std::wstring CaptureSnapshot(IProbes& probes, const std::wstring& listFile, const std::wstring& checkedAt = std::wstring());
 // Writes text as UTF-8 with a byte-order mark and CR LF line ends.
 bool WriteSnapshotFile(const std::wstring& path, const std::wstring& text, std::wstring& error);
 

@@ -222,7 +222,7 @@ struct Capture {
 
 }  // namespace
 
-std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
+std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile, const std::wstring& checkedAtGiven)
 {
     Capture c(p);
     c.Line(L"; Netvetter snapshot: what the adapter check reads on one system.");
@@ -259,7 +259,7 @@ std::wstring CaptureSnapshot(IProbes& p, const std::wstring& listFile)
     bool haveSys = SUCCEEDED(p.SHGetFolderPathW(NULL, 0x25, NULL, 0, sysdir));
     if (haveSys) c.Line(L"SystemDirectory=" + Quote(sysdir));
     // Which PC and when, so that a replay names them as the live report did.
-    std::wstring computer = CheckedComputerName(p), checkedAt = CheckedAtText(p);
+    std::wstring computer = CheckedComputerName(p), checkedAt = checkedAtGiven.empty() ? CheckedAtText(p) : checkedAtGiven;
     if (!computer.empty()) c.Line(L"ComputerName=" + Quote(computer));
     if (!checkedAt.empty()) c.Line(L"CheckedAt=" + checkedAt);
 

@@ -311,10 +311,12 @@ int wmain(int argc, wchar_t** argv)
     }
 
     if (!OutFileUsable(outFile)) return 2;
+    // Which PC, when: one time for the report and its capture, so that a replay tells the same.
+    std::wstring computer = CheckedComputerName(*probes), checkedAt = CheckedAtText(*probes);
 
     if (!capture.empty()) {
         std::wstring error;
-        if (!WriteSnapshotFile(capture, CaptureSnapshot(*probes, (LPCWSTR)check.SupportList().GetListPath()), error)) {
+        if (!WriteSnapshotFile(capture, CaptureSnapshot(*probes, (LPCWSTR)check.SupportList().GetListPath(), checkedAt), error)) {
             Write(stderr, Printable(error) + L"\n");
             return 2;
         }
@@ -352,8 +354,7 @@ int wmain(int argc, wchar_t** argv)
     CString summary = listRead ? ResultSummary(list) : CString();
     CString installer = InstallerCommandLine(*probes);
 
-    // Which PC, when, by which program: what tells apart reports collected from many PCs.
-    std::wstring computer = CheckedComputerName(*probes), checkedAt = CheckedAtText(*probes);
+    // By which program, from what: with the PC and the time, what tells apart reports collected from many PCs.
     std::wstring version = ProgramVersion();
     const wchar_t* source = snapshot.empty() ? L"live" : L"snapshot";
 
