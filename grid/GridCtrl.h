@@ -333,6 +333,8 @@ protected:
     void SetBarInfo(int nBar, SCROLLINFO* pInfo);
     BOOL GetSpan(BOOL bColumns, int nFrom, int nTo, int nLimit, int* pSpan) const;
     void ScrollCells(const CCellID& idBefore, const CRect& area);
+    // The scroll handlers' work for one bar (SB_VERT or SB_HORZ).
+    void OnScroll(int nBar, UINT nSBCode);
     void DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int maxRow, int top, int minCol, int maxCol,
                        int left, BOOL bClipTest);
     // Tells screen readers (WinEvents) about the window's client area or one of its cells.

@@ -523,138 +523,80 @@ void CGridCtrl::ScrollCells(const CCellID& idBefore, const CRect& area)
     ::ScrollWindowEx(m_hWnd, dx, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
 }
 
-void CGridCtrl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+void CGridCtrl::OnVScroll(UINT nSBCode, UINT, CScrollBar*) { OnScroll(SB_VERT, nSBCode); }
+
+void CGridCtrl::OnHScroll(UINT nSBCode, UINT, CScrollBar*) { OnScroll(SB_HORZ, nSBCode); }
+
+// One handler for both bars: rows and the vertical bar, or columns and the horizontal one. The codes
+// of the two bars are the same numbers (SB_LINEUP is SB_LINELEFT, SB_TOP is SB_LEFT, and so on).
+void CGridCtrl::OnScroll(int nBar, UINT nSBCode)
 {
-    (void)nPos;
-    (void)pScrollBar;
     EndEditing();
     if (::IsWindow(m_TitleTip.GetSafeHwnd())) m_TitleTip.Hide();
 
-    int scrollPos = GetScrollPos32(SB_VERT, FALSE);
+    const BOOL bVert = nBar == SB_VERT;
+    auto size = [&](int i) { return bVert ? GetRowHeight(i) : GetColumnWidth(i); };
+    const int nCount = bVert ? GetRowCount() : GetColumnCount();
+    const int nFixed = bVert ? GetFixedRowCount() : GetFixedColumnCount();
+    const int nMax = bVert ? m_nVScrollMax : m_nHScrollMax;
+
+    int scrollPos = GetScrollPos32(nBar, FALSE);
     CCellID idTopLeft = GetTopLeftNonFixedCell(FALSE);
+    const int nFirst = bVert ? idTopLeft.row : idTopLeft.col;
+    // The scroll area: all but the fixed rows (or columns) across the whole client area.
     CRect rect;
     GetGridClientRect(rect);
-    rect.top = GetFixedRowHeight();
+    if (bVert) rect.top = GetFixedRowHeight();
+    else rect.left = GetFixedColumnWidth();
+    const int nPage = bVert ? rect.Height() : rect.Width();
 
     switch (nSBCode) {
     case SB_LINEUP:
-        if (scrollPos > 0 && idTopLeft.row > GetFixedRowCount()) {
-            int iRowToUse = idTopLeft.row - 1;
-            while (iRowToUse > GetFixedRowCount() && GetRowHeight(iRowToUse) <= 0) --iRowToUse;
-            int yScroll = GetRowHeight(iRowToUse);
-            SetScrollPos32(SB_VERT, scrollPos - yScroll > 0 ? scrollPos - yScroll : 0, TRUE);
+        if (scrollPos > 0 && nFirst > nFixed) {
+            int iToUse = nFirst - 1;
+            while (iToUse > nFixed && size(iToUse) <= 0) --iToUse;
+            int step = size(iToUse);
+            SetScrollPos32(nBar, scrollPos - step > 0 ? scrollPos - step : 0, TRUE);
             ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_LINEDOWN:
-        if (scrollPos < m_nVScrollMax) {
-            int iRowToUse = idTopLeft.row;
-            while (iRowToUse < GetRowCount() - 1 && GetRowHeight(iRowToUse) <= 0) ++iRowToUse;
-            int yScroll = GetRowHeight(iRowToUse);
-            SetScrollPos32(SB_VERT, scrollPos + yScroll, TRUE);
-            if (GetScrollPos32(SB_VERT, FALSE) != scrollPos) ScrollCells(idTopLeft, rect);
+        if (scrollPos < nMax) {
+            int iToUse = nFirst;
+            while (iToUse < nCount - 1 && size(iToUse) <= 0) ++iToUse;
+            SetScrollPos32(nBar, scrollPos + size(iToUse), TRUE);
+            if (GetScrollPos32(nBar, FALSE) != scrollPos) ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_PAGEUP:
         if (scrollPos > 0) {
-            int pos = scrollPos - rect.Height();
-            SetScrollPos32(SB_VERT, pos > 0 ? pos : 0, TRUE);
+            int pos = scrollPos - nPage;
+            SetScrollPos32(nBar, pos > 0 ? pos : 0, TRUE);
             ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_PAGEDOWN:
-        if (scrollPos < m_nVScrollMax) {
-            int pos = scrollPos + rect.Height();
-            SetScrollPos32(SB_VERT, pos < m_nVScrollMax ? pos : m_nVScrollMax, TRUE);
+        if (scrollPos < nMax) {
+            int pos = scrollPos + nPage;
+            SetScrollPos32(nBar, pos < nMax ? pos : nMax, TRUE);
             ScrollCells(idTopLeft, rect);
         }
         break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        SetScrollPos32(SB_VERT, GetScrollPos32(SB_VERT, TRUE), TRUE);
+    case SB_THUMBTRACK:
+        SetScrollPos32(nBar, GetScrollPos32(nBar, TRUE), TRUE);
         m_idTopLeftCell.row = -1;
         ScrollCells(idTopLeft, rect);
         break;
-    }
     case SB_TOP:
         if (scrollPos > 0) {
-            SetScrollPos32(SB_VERT, 0, TRUE);
+            SetScrollPos32(nBar, 0, TRUE);
             if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
         }
         break;
     case SB_BOTTOM:
-        if (scrollPos < m_nVScrollMax) {
-            SetScrollPos32(SB_VERT, m_nVScrollMax, TRUE);
-            if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-void CGridCtrl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
-{
-    (void)nPos;
-    (void)pScrollBar;
-    EndEditing();
-    if (::IsWindow(m_TitleTip.GetSafeHwnd())) m_TitleTip.Hide();
-
-    int scrollPos = GetScrollPos32(SB_HORZ, FALSE);
-    CCellID idTopLeft = GetTopLeftNonFixedCell(FALSE);
-    CRect rect;
-    GetGridClientRect(rect);
-    rect.left = GetFixedColumnWidth();
-
-    switch (nSBCode) {
-    case SB_LINELEFT:
-        if (scrollPos > 0 && idTopLeft.col > GetFixedColumnCount()) {
-            int iColToUse = idTopLeft.col - 1;
-            while (iColToUse > GetFixedColumnCount() && GetColumnWidth(iColToUse) <= 0) --iColToUse;
-            int xScroll = GetColumnWidth(iColToUse);
-            SetScrollPos32(SB_HORZ, scrollPos - xScroll > 0 ? scrollPos - xScroll : 0, TRUE);
-            ScrollCells(idTopLeft, rect);
-        }
-        break;
-    case SB_LINERIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            int iColToUse = idTopLeft.col;
-            while (iColToUse < GetColumnCount() - 1 && GetColumnWidth(iColToUse) <= 0) ++iColToUse;
-            int xScroll = GetColumnWidth(iColToUse);
-            SetScrollPos32(SB_HORZ, scrollPos + xScroll, TRUE);
-            if (GetScrollPos32(SB_HORZ, FALSE) != scrollPos) ScrollCells(idTopLeft, rect);
-        }
-        break;
-    case SB_PAGELEFT:
-        if (scrollPos > 0) {
-            int pos = scrollPos - rect.Width();
-            SetScrollPos32(SB_HORZ, pos > 0 ? pos : 0, TRUE);
-            ScrollCells(idTopLeft, rect);
-        }
-        break;
-    case SB_PAGERIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            int pos = scrollPos + rect.Width();
-            SetScrollPos32(SB_HORZ, pos < m_nHScrollMax ? pos : m_nHScrollMax, TRUE);
-            ScrollCells(idTopLeft, rect);
-        }
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        SetScrollPos32(SB_HORZ, GetScrollPos32(SB_HORZ, TRUE), TRUE);
-        m_idTopLeftCell.row = -1;
-        ScrollCells(idTopLeft, rect);
-        break;
-    }
-    case SB_LEFT:
-        if (scrollPos > 0) {
-            SetScrollPos32(SB_HORZ, 0, TRUE);
-            if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
-        }
-        break;
-    case SB_RIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            SetScrollPos32(SB_HORZ, m_nHScrollMax, TRUE);
+        if (scrollPos < nMax) {
+            SetScrollPos32(nBar, nMax, TRUE);
             if (!m_bGeometryOverride && ::IsWindow(m_hWnd)) Invalidate();
         }
         break;
