@@ -693,6 +693,14 @@ const LOGFONT* CGridCtrl::GetItemFont(int nRow, int nCol)
 
 BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT nState)
 {
+    BOOL bResult = SetCellState(nRow, nCol, nState);
+    // The caller may leave the cell's pixels as they were: the screen no longer shows the grid.
+    ForgetShownPicture();
+    return bResult;
+}
+
+BOOL CGridCtrl::SetCellState(int nRow, int nCol, UINT nState)
+{
     BOOL bSelected = IsCellSelected(nRow, nCol);
     if (bSelected && !(nState & GCS_SELECTED)) {
         m_SelectedCellMap.RemoveKey(SelectionKey(nRow, nCol));
@@ -708,7 +716,8 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT nState)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell) return FALSE;
     pCell->SetState(nState);
-    ForgetShownPicture();
+    // Nothing is drawn: whatever the screen showed stays unknown to the grid.
+    if (!m_bAllowDraw) ForgetShownPicture();
     return TRUE;
 }
 
@@ -946,7 +955,7 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
                 m_SelectedCellMap.RemoveKey(key);
                 continue;
             }
-            SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GCS_SELECTED);
+            SetCellState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GCS_SELECTED);
             m_SelectedCellMap.RemoveKey(key);   // also when the cell itself has gone
             if (!range.InRange(cell) && isVisible(cell.row, cell.col)) redraw(cell.row, cell.col);
         }
@@ -958,7 +967,7 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
                 CCellID cell;
                 m_PrevSelectedCellMap.GetNextAssoc(pos, key, cell);
                 if (!IsValid(cell)) continue;
-                SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GCS_SELECTED);
+                SetCellState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GCS_SELECTED);
                 if (isVisible(cell.row, cell.col)) redraw(cell.row, cell.col);
             }
         }
@@ -970,7 +979,7 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
                 BOOL bSelected = IsCellSelected(row, col);
                 if (bSelectCells == bSelected) continue;
                 UINT state = GetItemState(row, col);
-                SetItemState(row, col, bSelectCells ? (state | GCS_SELECTED) : (state & ~GCS_SELECTED));
+                SetCellState(row, col, bSelectCells ? (state | GCS_SELECTED) : (state & ~GCS_SELECTED));
                 if (isVisible(row, col)) redraw(row, col);
             }
         }

@@ -333,6 +333,9 @@ protected:
     void SetBarInfo(int nBar, SCROLLINFO* pInfo);
     BOOL GetSpan(BOOL bColumns, int nFrom, int nTo, int nLimit, int* pSpan) const;
     void ScrollCells(const CCellID& idBefore, const CRect& area);
+    // SetItemState for callers that bring the cell's pixels up to date themselves (they redraw or
+    // invalidate it where it shows), so that the screen still counts as showing the grid.
+    BOOL SetCellState(int nRow, int nCol, UINT nState);
     // The scroll handlers' work for one bar (SB_VERT or SB_HORZ).
     void OnScroll(int nBar, UINT nSBCode);
     void DrawCellBlock(CDC* pDC, const CRect& clipRect, int minRow, int maxRow, int top, int minCol, int maxCol,

@@ -58,7 +58,19 @@ int CGridCtrl::SetScrollPos32(int nBar, int nPos, BOOL bRedraw)
     si.cbSize = sizeof si;
     si.fMask = SIF_POS;
     si.nPos = nPos;
-    return SetScrollInfo(nBar, &si, bRedraw);
+    // Drawing a scroll bar costs far more than moving the cells' pixels, and on a long grid a line's
+    // step seldom moves the thumb by a pixel: the bar is drawn only when it would look different.
+    SCROLLBARINFO before = {}, after = {};
+    before.cbSize = after.cbSize = sizeof(SCROLLBARINFO);
+    const LONG idBar = nBar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
+    if (!bRedraw || nBar == SB_CTL || !::IsWindow(m_hWnd) || !::GetScrollBarInfo(m_hWnd, idBar, &before))
+        return SetScrollInfo(nBar, &si, bRedraw);
+    int nOld = SetScrollInfo(nBar, &si, FALSE);
+    if (!::GetScrollBarInfo(m_hWnd, idBar, &after) || after.xyThumbTop != before.xyThumbTop ||
+        after.xyThumbBottom != before.xyThumbBottom || !::EqualRect(&after.rcScrollBar, &before.rcScrollBar) ||
+        memcmp(after.rgstate, before.rgstate, sizeof after.rgstate) != 0)
+        SetScrollInfo(nBar, &si, TRUE);
+    return nOld;
 }
 
 int CGridCtrl::GetScrollPos32(int nBar, BOOL bGetTrackPos)

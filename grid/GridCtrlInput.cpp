@@ -29,12 +29,12 @@ CCellID CGridCtrl::SetFocusCell(CCellID cell)
             for (int k = 0; k < m_nFixedCols; ++k) RedrawCell(c.row, k);
     };
     if (IsValid(prev)) {
-        SetItemState(prev.row, prev.col, GetItemState(prev.row, prev.col) & ~GCS_FOCUSED);
+        SetCellState(prev.row, prev.col, GetItemState(prev.row, prev.col) & ~GCS_FOCUSED);
         RedrawCell(prev);
         repaintHeaders(prev, cell);
     }
     if (IsValid(cell)) {
-        SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GCS_FOCUSED);
+        SetCellState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GCS_FOCUSED);
         RedrawCell(cell);
         repaintHeaders(cell, prev);
         // Screen readers follow the focus cell while the grid has the keyboard focus.
@@ -692,7 +692,9 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
             default: break;
             }
             EnsureVisible(next);
-            Invalidate();
+            // Scrolled by moving the pixels, the screen already shows the grid as it is; a scroll
+            // position set directly (Tab to another line) needs the whole area painted.
+            if (m_idShownTopLeft != GetTopLeftNonFixedCell()) Invalidate();
         }
         EnsureVisible(next);
     }

@@ -366,6 +366,55 @@ TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIs
     EXPECT_EQ(differenceFromFullRepaint(), "");
 }
 
+TEST(GridScrollPictureTest, KeysAndTheWheelScrollByMovingPixelsAndTheBarFollowsTheThumb)
+{
+    // Long enough that most lines move the thumb by less than a pixel.
+    ShownGrid s(30, 30);
+    FillSample(s.grid, 120, 14);
+    s.grid.SetRowCount(3000);
+    s.RepaintAll();
+    PumpMessages();
+    CRect client;
+    ::GetClientRect(s.hWnd, &client);
+    const int area = client.Height() - s.grid.GetFixedRowHeight();
+    auto differenceFromFullRepaint = [&s]() {
+        PumpMessages();
+        Capture shown = CaptureWindow(s.hWnd);
+        s.RepaintAll();
+        PumpMessages();
+        return Difference(shown, CaptureWindow(s.hWnd));
+    };
+    // What is left to paint right after a scroll: no more than the rows that came in.
+    auto paintedHeight = [&s]() {
+        CRect r;
+        return ::GetUpdateRect(s.hWnd, &r, FALSE) ? r.Height() : 0;
+    };
+
+    // The arrow key takes the focus down from row 6 and on past the bottom edge.
+    int scrolls = 0;
+    for (int i = 0; i < 24; ++i) {
+        SCOPED_TRACE(i);
+        int before = s.Bar(SB_VERT).nPos;
+        ::SendMessageW(s.hWnd, WM_KEYDOWN, VK_DOWN, 0);
+        if (s.Bar(SB_VERT).nPos != before) {
+            ++scrolls;
+            EXPECT_LT(paintedHeight(), area / 2);
+        }
+        EXPECT_EQ(differenceFromFullRepaint(), "");
+    }
+    EXPECT_EQ(s.grid.GetFocusCell(), CCellID(31, 3));
+    EXPECT_GT(scrolls, 10);
+
+    // A notch of the wheel: three lines, each moving the pixels.
+    int before = s.Bar(SB_VERT).nPos;
+    ::SendMessageW(s.hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)-120), 0);
+    MSG msg;
+    while (::PeekMessageW(&msg, s.hWnd, WM_VSCROLL, WM_VSCROLL, PM_REMOVE)) ::DispatchMessageW(&msg);
+    EXPECT_GT(s.Bar(SB_VERT).nPos, before);
+    EXPECT_LT(paintedHeight(), area / 2);
+    EXPECT_EQ(differenceFromFullRepaint(), "");
+}
+
 TEST(GridScrollPictureTest, AGridGrownAndCutRowByRowEndsAsOneBuiltAtOnce)
 {
     ShownGrid grown(20, 560), built(400, 560);
