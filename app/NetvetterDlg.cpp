@@ -4,6 +4,8 @@
 #include "app/OsName.h"
 #include "app/ProductIdentity.h"
 #include "app/ResultTexts.h"
+#include "app/SupportReport.h"
+#include "recorded/Snapshot.h"
 #include "res/resource.h"
 #include <algorithm>
 
@@ -66,6 +68,7 @@ BOOL CNetvetterDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     AddAboutMenuEntry();
+    if (m_strReplayFile.IsEmpty()) AddSupportMenuEntry();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     CString title = LoadProductTitle();
@@ -353,7 +356,9 @@ void CNetvetterDlg::SetRowHeights(int heightBeforeRows)
 
 void CNetvetterDlg::OnSysCommand(UINT nID, LPARAM lParam)
 {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    if ((nID & 0xFFF0) == IDM_SUPPORTREPORT) {
+        SaveSupportReport();
+    } else if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
     } else {
@@ -379,3 +384,61 @@ void CNetvetterDlg::OnPaint()
 }
 
 HCURSOR CNetvetterDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }
+
+void CNetvetterDlg::AddSupportMenuEntry()
+{
+    CMenu* pSysMenu = GetSystemMenu(FALSE);
+    CString text = AfxResourceString(IDS_SUPPORT_REPORT);
+    if (pSysMenu && !text.IsEmpty()) pSysMenu->AppendMenu(MF_STRING, IDM_SUPPORTREPORT, text);
+}
+
+// The same file as netvetter-report --capture writes, so that support replays exactly this PC.
+void CNetvetterDlg::SaveSupportReport()
+{
+    std::wstring path = AskSupportReportPath(m_hWnd, DocumentsFolder(), SupportReportFileName(m_probes));
+    if (path.empty()) return;
+    HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    std::wstring error;
+    bool saved = WriteSnapshotFile(path, CaptureSnapshot(m_probes, (LPCWSTR)m_check.SupportList().GetListPath()), error);
+    ::SetCursor(before);
+    if (saved) return;
+    CString message;
+    message.Format(AfxResourceString(IDS_SUPPORT_FAILED), error.c_str());
+    AfxMessageBox(message, MB_OK | MB_ICONERROR);
+}
+
+BOOL CNetvetterDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == 'C' && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0) {
+        PutTextOnClipboard(m_hWnd, WindowTextForClipboard());
+        return TRUE;
+    }
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+// What the window says: the operating-system line, one line per adapter with its five cells
+// separated by tabs, and the summary.
+std::wstring CNetvetterDlg::WindowTextForClipboard()
+{
+    auto oneLine = [](CString s) {
+        s.Replace(L"\r\n", L" ");
+        s.Replace(L"\n", L" ");
+        return std::wstring((LPCWSTR)s);
+    };
+    std::wstring body;
+    if (m_gridHeader.GetRowCount() > 0 && m_gridHeader.GetColumnCount() >= 2)
+        body += oneLine(m_gridHeader.GetItemText(0, 0)) + L"\t" + oneLine(m_gridHeader.GetItemText(0, 1)) + L"\n";
+    for (int row = m_gridResult.GetFixedRowCount(); row < m_gridResult.GetRowCount(); ++row) {
+        for (int col = 0; col < 5 && col < m_gridResult.GetColumnCount(); ++col)
+            body += (col ? L"\t" : L"") + oneLine(m_gridResult.GetItemText(row, col));
+        body += L"\n";
+    }
+    CString summary, title, button;
+    m_staticSummary.GetWindowText(summary);
+    if (!summary.IsEmpty()) body += std::wstring((LPCWSTR)summary) + L"\n";
+    GetWindowText(title);
+    if (CWnd* close = GetDlgItem(IDOK)) close->GetWindowText(button);
+    button.Remove(L'&');
+    return MessageBoxStyleText(title, body, button);
+}

@@ -37,11 +37,17 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // Ctrl+C anywhere in the window copies what it says.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
 
     void AddAboutMenuEntry();
+    // A report for support: the entry (not in a replay), saving the capture, and the window's text.
+    void AddSupportMenuEntry();
+    void SaveSupportReport();
+    std::wstring WindowTextForClipboard();
     void BuildTableFont();
     void SetUpHeaderTable();
     void FillOsRow();

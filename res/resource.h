@@ -12,6 +12,7 @@
 #define IDC_GRID_HEADER         1029
 
 #define IDM_ABOUTBOX            0x0010
+#define IDM_SUPPORTREPORT       0x0020
 
 #define IDS_ABOUTBOX            101
 #define IDS_HEAD_ADAPTER        102
@@ -39,6 +40,9 @@
 #define IDS_TITLE_FORMAT        133
 #define IDS_REPLAY_TITLE        134
 #define IDS_REPLAY_INSTALLER    135
+#define IDS_SUPPORT_REPORT      136
+#define IDS_SUPPORT_FILTER      137
+#define IDS_SUPPORT_FAILED      138
 #define IDS_ACTION_CLICK        150
 #define IDS_STATUS_FAILED       151
 #define IDS_VERSION             1032

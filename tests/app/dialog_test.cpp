@@ -13,6 +13,9 @@
 #include "../common/BuiltPrograms.h"
 #include "recorded/Snapshot.h"
 #include <oleacc.h>
+#include <shlobj.h>
+#include <commdlg.h>
+#include <dlgs.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -625,12 +628,16 @@ TEST_F(DialogTest, SystemMenuHasTheAboutEntryAndTheAboutBoxCloses)
     HMENU menu = ::GetSystemMenu(dlg->m_hWnd, FALSE);
     ASSERT_TRUE(menu);
     int n = ::GetMenuItemCount(menu);
-    ASSERT_GE(n, 2);
-    EXPECT_EQ((UINT)IDM_ABOUTBOX, ::GetMenuItemID(menu, n - 1));
+    ASSERT_GE(n, 3);
+    EXPECT_EQ((UINT)IDM_ABOUTBOX, ::GetMenuItemID(menu, n - 2));
     wchar_t label[64] = {};
-    ::GetMenuStringW(menu, n - 1, label, 63, MF_BYPOSITION);
+    ::GetMenuStringW(menu, n - 2, label, 63, MF_BYPOSITION);
     EXPECT_STREQ(L"&About Netvetter...", label);
-    EXPECT_TRUE(::GetMenuState(menu, n - 2, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_TRUE(::GetMenuState(menu, n - 3, MF_BYPOSITION) & MF_SEPARATOR);
+    // The PC at hand can be saved for support, right below About.
+    EXPECT_EQ((UINT)IDM_SUPPORTREPORT, ::GetMenuItemID(menu, n - 1));
+    ::GetMenuStringW(menu, n - 1, label, 63, MF_BYPOSITION);
+    EXPECT_STREQ(L"Save report for support...", label);
 
     // The About box runs modally; a timer inside its loop reads it and presses OK.
     static std::vector<std::wstring> seen;
@@ -1344,4 +1351,154 @@ TEST_F(DialogTest, TheKeyboardReachesTheTableAndRunsEveryResolution)
     ASSERT_GT(g_run.perimeter, 0);
     EXPECT_GE(g_run.focused.all, g_run.perimeter / 2);
     EXPECT_EQ(0, g_run.focused.inner);
+}
+
+namespace {
+// Keys held together and let go, through the system, as a user's fingers press them.
+void PressChord(WORD modifier, WORD key)
+{
+    INPUT in[4] = {};
+    for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[3].ki.wVk = modifier;
+    in[1].ki.wVk = in[2].ki.wVk = key;
+    in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(4, in, sizeof(INPUT));
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!::OpenClipboard(nullptr)) return text;
+    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* p = (const wchar_t*)::GlobalLock(h)) text = p;
+        ::GlobalUnlock(h);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+const wchar_t kMainTitle[] = L"WiFi Netvetter - Corvane Air Inspector 11.1 Build 37458";
+}
+
+TEST_F(DialogTest, CtrlCCopiesWhatTheWindowSaysAsAMessageBoxDoes)
+{
+    AddAdapter(L"Fine Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    const std::wstring rule = L"---------------------------\r\n";
+    const std::wstring fine = L"Fine Stick\tSupported\t103.1.0.113\tPassed\t\r\n";
+    struct Case {
+        bool unknownCard;
+        std::wstring body;
+    } cases[] = {
+        // All fine: the Resolution column is hidden and empty, the summary congratulates.
+        {false, fine + L"Congratulations!\r\nAll installed adapters are supported and have correct driver version.\r\n"},
+        // A card to act on: its resolution in the fifth cell; no summary.
+        {true, fine + L"Unknown Card\tNot supported\t1.2.3.4\tNot supported\tClick here to see supported WLAN adapter list\r\n"},
+    };
+    for (const Case& c : cases) {
+        if (c.unknownCard) AddAdapter(L"Unknown Card", L"PCI\\VEN_1111&DEV_2222", 1, 2, 3, 4);
+        list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+        WriteList();
+        if (::OpenClipboard(nullptr)) {
+            ::EmptyClipboard();
+            ::CloseClipboard();
+        }
+        // Inside the dialog's own loop: Ctrl+C on the keyboard, then what the clipboard holds.
+        static std::wstring copied;
+        static int ticks;
+        copied.clear();
+        ticks = 0;
+        UINT_PTR timer = ::SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) WINAPI {
+            HWND main = ::FindWindowW(L"#32770", kMainTitle);
+            if (!main || ++ticks > 40) return;
+            if (ticks == 1) {
+                ::SetForegroundWindow(main);
+                PressChord(VK_CONTROL, 'C');
+                return;
+            }
+            copied = ClipboardText();
+            if (!copied.empty() || ticks > 30) ::PostMessageW(main, WM_COMMAND, IDOK, 0);
+        });
+        CNetvetterDlg modal(p);
+        modal.DoModal();
+        ::KillTimer(nullptr, timer);
+        EXPECT_EQ(rule + kMainTitle + L"\r\n" + rule + L"Operating System (OS)\tWindows 7\r\n" + c.body + rule + L"Close\r\n" + rule,
+                  copied) << c.unknownCard;
+    }
+}
+
+TEST_F(DialogTest, TheSystemMenuSavesAReportForSupportThatReplaysThisPc)
+{
+    AddAdapter(L"Fine Stick", L"USB\\VID_0CF3&PID_9170", 103, 1, 0, 113);
+    list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n";
+    WriteList();
+    p.os.computerName = L"PC-042";
+    p.os.checkedAt = {2026, 12, 1, 7, 20, 41, 7, 0};
+    std::wstring saved = dir + L"\\support.snapshot";
+    ::DeleteFileW(saved.c_str());
+
+    // In the dialog's loop: Alt+Space opens the system menu, Up reaches its last entry, Return chooses
+    // it; the save dialog's proposal is read, the file name set to one of the test's, and Save pressed.
+    struct Seen {
+        int step = 0, ticks = 0;
+        std::wstring name, folder, target;
+    };
+    static Seen seen;
+    seen = Seen();
+    seen.target = saved;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) WINAPI {
+        HWND main = ::FindWindowW(L"#32770", kMainTitle);
+        if (!main || ++seen.ticks > 100) return;
+        HWND save = nullptr;
+        for (HWND h = ::FindWindowW(L"#32770", nullptr); h; h = ::GetWindow(h, GW_HWNDNEXT))
+            if (::GetWindow(h, GW_OWNER) == main && ::IsWindowVisible(h)) save = h;
+        if (seen.step == 0) {
+            ::SetForegroundWindow(main);
+            PressChord(VK_MENU, VK_SPACE);
+            seen.step = 1;
+        } else if (seen.step == 1 && ::FindWindowW(L"#32768", nullptr)) {
+            PressKey(VK_UP);
+            PressKey(VK_RETURN);
+            seen.step = 2;
+        } else if (seen.step == 2 && save) {
+            wchar_t text[MAX_PATH] = {};
+            if (!::GetDlgItemTextW(save, cmb13, text, MAX_PATH)) ::GetDlgItemTextW(save, edt1, text, MAX_PATH);
+            seen.name = text;
+            ::SendMessageW(save, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)text);
+            seen.folder = text;
+            if (!::SetDlgItemTextW(save, cmb13, seen.target.c_str())) ::SetDlgItemTextW(save, edt1, seen.target.c_str());
+            ::PostMessageW(save, WM_COMMAND, IDOK, 0);
+            seen.step = 3;
+        } else if (seen.step == 3 && !save) {
+            seen.step = 4;
+            ::PostMessageW(main, WM_COMMAND, IDOK, 0);
+        }
+    });
+    CNetvetterDlg modal(p);
+    CWinApp app;
+    app.m_pMainWnd = &modal;
+    modal.DoModal();
+    app.m_pMainWnd = nullptr;
+    ::KillTimer(nullptr, timer);
+    ASSERT_EQ(4, seen.step);
+
+    // The proposal: the recorded PC's name and time, in the user's Documents folder.
+    EXPECT_EQ(L"Netvetter-PC-042-20261207-2041.snapshot", seen.name);
+    wchar_t documents[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
+    EXPECT_EQ(CString(documents).MakeLower(), CString(seen.folder.c_str()).MakeLower());
+    // The file: what netvetter-report --capture writes for this PC, name and time included.
+    std::wstring error, expected = dir + L"\\expected.snapshot";
+    ASSERT_TRUE(WriteSnapshotFile(expected, CaptureSnapshot(p, ListPath()), error)) << Utf8(error);
+    std::string bytes = ReadFileBytes(saved);
+    EXPECT_EQ(ReadFileBytes(expected), bytes);
+    EXPECT_NE(std::string::npos, bytes.find("ComputerName=\"PC-042\"\r\nCheckedAt=2026-12-07T20:41:07Z\r\n"));
+    ::DeleteFileW(expected.c_str());
+    ::DeleteFileW(saved.c_str());
+
+    // A replay shows a PC that is not at hand: no entry.
+    dlg.reset(new CNetvetterDlg(p));
+    dlg->SetReplay(L"C:\\pc.snapshot", L"");
+    ASSERT_TRUE(Show(dlg.release()));
+    EXPECT_EQ((UINT)-1, ::GetMenuState(::GetSystemMenu(dlg->m_hWnd, FALSE), IDM_SUPPORTREPORT, MF_BYCOMMAND));
+    EXPECT_NE((UINT)-1, ::GetMenuState(::GetSystemMenu(dlg->m_hWnd, FALSE), IDM_ABOUTBOX, MF_BYCOMMAND));
 }
