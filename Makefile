@@ -1,7 +1,7 @@
 # make run: install what is missing, build, run the program under Wine (under Xvfb with a screenshot
 #           in build/screenshot.png when there is no display).
 # make test: install what is missing, build, run every test under Wine.
-# make bench: build, run the paint and the grid benchmarks under Wine as the tests run, print their figures.
+# make bench: build, run the paint, grid, check and summary benchmarks under Wine as the tests run, print their figures.
 # make dist: build the shipped programs, write dist/netvetter-<version>.zip and dist/SHA256SUMS (signed
 #            with NV_SIGN_PFX / NV_SIGN_PASS when given).
 # make repro: build the release twice, in two temporary folders, and compare the bytes.

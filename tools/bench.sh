@@ -18,7 +18,7 @@ echo "== paint_bench"
 echo
 echo "== grid_bench"
 "$T/wine-run.sh" "$B/grid_bench.exe" "$@" || rc=1
-for extra in check_bench; do
+for extra in check_bench summary_bench; do
   [ -f "$B/$extra.exe" ] || continue
   echo
   echo "== $extra"
