@@ -1,14 +1,27 @@
 #include <gtest/gtest.h>
-#include "FakeProbes.h"
+#include "RecordedSystems.h"
 #include "supportlist/SupportList.h"
 #include "app/ResultTexts.h"
 
 static const wchar_t kClass[] = L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}";
 
 struct CheckFixture : ::testing::Test {
-    FakeProbes p;
+    CountingSystem p;
     AdapterList list;
+    CheckFixture()
+    {
+        p.modulePath = L"C:\\APP\\netvetter.exe";
+        p.currentDirectory = L"C:\\START";
+    }
     ~CheckFixture() override { DeleteAdapterRecords(list); }
+    void AddSz(const std::wstring& path, const std::wstring& name, const std::wstring& text, bool terminated = true)
+    {
+        p.SetValue(Hklm(path), StringValue(name, text, terminated));
+    }
+    void AddDword(const std::wstring& path, const std::wstring& name, DWORD value)
+    {
+        p.SetValue(Hklm(path), RecordedValue::Dword(name, value));
+    }
     // A wireless device: its class key carries ComponentId and IfType 71; its service names a driver.
     void AddDevice(const std::wstring& desc, const std::wstring& hwid, WORD a = 0, WORD b = 0, WORD c = 0, WORD d = 0,
                    bool wireless = true)
@@ -18,12 +31,12 @@ struct CheckFixture : ::testing::Test {
         swprintf(sub, 16, L"\\%04u", (unsigned)n);
         std::wstring key = std::wstring(kClass) + sub;
         std::wstring cid = hwid.substr(0, hwid.find(L'&', hwid.find(L'&') + 1));
-        p.AddSz(key, L"ComponentId", cid);
-        p.AddDword(key, L"IfType", wireless ? 71 : 6);
+        AddSz(key, L"ComponentId", cid);
+        AddDword(key, L"IfType", wireless ? 71 : 6);
         std::wstring svc = L"svc" + std::to_wstring(n);
-        p.AddSz(L"System\\CurrentControlSet\\Services\\" + svc, L"ImagePath", L"\\SystemRoot\\system32\\DRIVERS\\" + svc + L".sys");
-        if (a || b || c || d) p.SetFileVersion(L"C:\\WINDOWS\\system32\\DRIVERS\\" + svc + L".sys", a, b, c, d);
-        p.devices.push_back(FakeDevice{desc, hwid, svc, 0});
+        AddSz(L"System\\CurrentControlSet\\Services\\" + svc, L"ImagePath", L"\\SystemRoot\\system32\\DRIVERS\\" + svc + L".sys");
+        if (a || b || c || d) SetFileVersion(p, L"C:\\WINDOWS\\system32\\DRIVERS\\" + svc + L".sys", a, b, c, d);
+        AddNetworkDevice(p, desc, {hwid}, svc);
     }
     CAdapterRecord* Rec(int i) { return GetAdapter(list, i); }
     void Enumerate() { CAdapterCheck(p, list).EnumerateAdapters(); }
@@ -66,8 +79,7 @@ TEST_F(CheckFixture, Intel3945ExceptionsAndProSet)
     AddDevice(L"Intel(R) PRO/Wireless 3945ABG", L"PCI\\VEN_8086&DEV_4222&SUBSYS_1", 10, 5, 1, 2, false);
     AddDevice(L"Intel(R) PRO/Wireless 3945ABG", L"PCI\\VEN_8086&DEV_4222&SUBSYS_2", 10, 4, 0, 0, false);
     AddDevice(L"intel(r) pro/wireless 3945ABG", L"PCI\\VEN_8086&DEV_4227", 10, 5, 0, 0, false);  // case matters
-    p.libInSystem = true;
-    FakeProbes::s_apiVersion = 0xA0005;
+    AddProSetLibrary(p, L"C:\\WINDOWS\\system32\\MurocApi.dll", 0xA0005);
     Enumerate();
     ASSERT_EQ(2, list.GetSize());
     EXPECT_EQ(CAdapterRecord::KindIntel3945, Rec(0)->AdapterKind);
@@ -75,28 +87,25 @@ TEST_F(CheckFixture, Intel3945ExceptionsAndProSet)
     EXPECT_STREQ(L"Incorrect Intel(R) 3945 driver version", DriverVerdictText(Rec(1)->DriverVerdict));
     EXPECT_GT(p.setDllDirCalls, 0);
     DeleteAdapterRecords(list);
-    FakeProbes::s_apiVersion = 0xA0006;
+    p.libraries.back().apiVersion = 0xA0006;
     Enumerate();
     EXPECT_EQ(CAdapterRecord::KindPci, Rec(0)->AdapterKind);
     EXPECT_EQ(0, Rec(0)->DriverVersionOk);
     EXPECT_STREQ(L"Incorrect Intel(R) PROSet Utility version", DriverVerdictText(Rec(0)->DriverVerdict));
-    FakeProbes::s_apiVersion = 0xA0005;
 }
 
 TEST_F(CheckFixture, ProSetFromBinDirRestoresDirectory)
 {
     CAdapterCheck c(p, list);
     EXPECT_EQ(1, c.CheckProSetVersion());  // nowhere
-    p.AddSz(L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"C:\\PROSET");
-    p.libInFolder = true;
-    FakeProbes::s_apiVersion = 0x90005;
+    AddSz(L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"C:\\PROSET");
+    AddProSetLibrary(p, L"C:\\PROSET\\MurocApi.dll", 0x90005);
     EXPECT_EQ(0, c.CheckProSetVersion());
-    EXPECT_EQ(L"C:\\PROSET\\MurocApi.dll", p.loadedFrom);
-    EXPECT_EQ(L"C:\\START", p.cwd);
-    p.libHasEntry = false;
+    EXPECT_EQ(L"C:\\PROSET\\MurocApi.dll", p.loads.back());
+    EXPECT_EQ(L"C:\\START", p.currentDirectory);
+    p.libraries.back().hasGetAPIVersion = false;
     EXPECT_EQ(1, c.CheckProSetVersion());
-    FakeProbes::s_apiVersion = 0xA0005;
-    EXPECT_EQ(0, p.openKeys);
+    EXPECT_EQ(0, p.OpenKeyCount());
 }
 
 TEST_F(CheckFixture, SkippedDevices)
@@ -115,26 +124,26 @@ TEST_F(CheckFixture, SkippedDevices)
 TEST_F(CheckFixture, RegistryFirstKeyDecidesAndMarkers)
 {
     std::wstring k0 = std::wstring(kClass) + L"\\0000", k1 = std::wstring(kClass) + L"\\0001";
-    p.AddSz(k0, L"ComponentId", L"pci\\ven_0000&dev_0000");
-    p.AddDword(k0, L"IfType", 6);
-    p.AddDword(k0 + L"\\Ndi", L"RadioEnable", 1);  // sub-key markers do not count
-    p.AddSz(k1, L"ComponentId", L"PCI\\VEN_0000");
-    p.AddDword(k1, L"RadioEnable", 1);
+    AddSz(k0, L"ComponentId", L"pci\\ven_0000&dev_0000");
+    AddDword(k0, L"IfType", 6);
+    AddDword(k0 + L"\\Ndi", L"RadioEnable", 1);  // sub-key markers do not count
+    AddSz(k1, L"ComponentId", L"PCI\\VEN_0000");
+    AddDword(k1, L"RadioEnable", 1);
     CAdapterCheck c(p, list);
     EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\VEN_0000&DEV_0000&SUBSYS_00000000"));
-    p.AddDword(k0, L"RadioEnabled", 1);  // not equal to RADIOENABLE
+    AddDword(k0, L"RadioEnabled", 1);  // not equal to RADIOENABLE
     EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\VEN_0000&DEV_0000&SUBSYS_00000000"));
-    p.AddDword(k0, L"XWirelessModeY", 1);
+    AddDword(k0, L"XWirelessModeY", 1);
     EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_0000&DEV_0000&SUBSYS_00000000"));
     EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_0000&DEV_9"));  // matches key 1 only
-    EXPECT_EQ(0, p.openKeys);
+    EXPECT_EQ(0, p.OpenKeyCount());
 }
 
 TEST_F(CheckFixture, RegistryEmptyComponentIdAndIfTypeByte)
 {
     std::wstring k0 = std::wstring(kClass) + L"\\0000";
-    p.AddSz(k0, L"ComponentId", L"");
-    p.AddDword(k0, L"*IfType", 0x147);  // first byte 0x47
+    AddSz(k0, L"ComponentId", L"");
+    AddDword(k0, L"*IfType", 0x147);  // first byte 0x47
     CAdapterCheck c(p, list);
     EXPECT_EQ(1, c.IsWirelessAdapter(L"ANYTHING"));
 }
@@ -156,8 +165,8 @@ TEST_F(CheckFixture, DriverVersionLongServiceNameAndImagePathForms)
 {
     AddDevice(L"A", L"PCI\\VEN_0000&DEV_0000", 1, 2, 3, 4);
     std::wstring longSvc(700, L'S');
-    p.devices[0].service = longSvc;  // needs the enlarged buffer
-    p.AddSz(L"System\\CurrentControlSet\\Services\\" + longSvc, L"ImagePath", L"system32\\DRIVERS\\svc0.sys");
+    p.devices[0].properties[SPDRP_SERVICE] = RecordedValue::String(L"", longSvc);  // needs the enlarged buffer
+    AddSz(L"System\\CurrentControlSet\\Services\\" + longSvc, L"ImagePath", L"system32\\DRIVERS\\svc0.sys");
     // Fetched with the enlarged buffer, but a 700-character key path is over the limit: no version.
     testing::internal::CaptureStdout();
     Enumerate();
@@ -165,8 +174,8 @@ TEST_F(CheckFixture, DriverVersionLongServiceNameAndImagePathForms)
     EXPECT_NE(std::string::npos, out.find(std::string(700, 'S') + "\n"));
     EXPECT_EQ(0, Rec(0)->DriverVersion[0]);
     DeleteAdapterRecords(list);
-    p.devices[0].service = L"svc0";
-    p.keys[FakeProbes::Norm(L"System\\CurrentControlSet\\Services\\svc0")].values[0].data.clear();
+    p.devices[0].properties[SPDRP_SERVICE] = RecordedValue::String(L"", L"svc0");
+    p.SetValue(Hklm(L"System\\CurrentControlSet\\Services\\svc0"), StringValue(L"ImagePath", L"", false));
     Enumerate();
     EXPECT_EQ(0, Rec(0)->DriverVersion[0]);  // empty ImagePath: no file
 }
@@ -174,40 +183,23 @@ TEST_F(CheckFixture, DriverVersionLongServiceNameAndImagePathForms)
 // Devices the enumeration must leave out: no bus address (property 0x1C; the bus number 0x15 is not
 // what is asked), a failed node-status call, a problem number. The hardware ID is the first string of
 // the list only.
-struct SkipProbes : FakeProbes {
-    std::vector<DWORD> failProperty;  // per device: property code that fails, or ~0u
-    std::vector<CONFIGRET> nodeResult;
-    BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO s, PSP_DEVINFO_DATA d, DWORD property, PDWORD type, PBYTE buffer,
-                                           DWORD size, PDWORD required) override
-    {
-        if (d->DevInst < failProperty.size() && failProperty[d->DevInst] == property) {
-            lastError = ERROR_INVALID_DATA;
-            return FALSE;
-        }
-        return FakeProbes::SetupDiGetDeviceRegistryPropertyW(s, d, property, type, buffer, size, required);
-    }
-    CONFIGRET CM_Get_DevNode_Status(PULONG st, PULONG pr, DEVINST di, ULONG f) override
-    {
-        CONFIGRET r = FakeProbes::CM_Get_DevNode_Status(st, pr, di, f);
-        return di < nodeResult.size() ? nodeResult[di] : r;
-    }
-};
-
 TEST(EnumerationSkipTest, DeviceQueriesThatDecideTheList)
 {
-    SkipProbes p;
+    RecordedProbes p;
     AdapterList list;
-    const std::wstring cls = std::wstring(kClass) + L"\\0000";
-    p.AddSz(cls, L"ComponentId", L"");  // every device is wireless
-    p.AddDword(cls, L"RadioEnable", 1);
+    const std::wstring cls = Hklm(std::wstring(kClass) + L"\\0000");
+    p.SetValue(cls, RecordedValue::String(L"ComponentId", L""));  // every device is wireless
+    p.SetValue(cls, RecordedValue::Dword(L"RadioEnable", 1));
     const wchar_t* names[] = {L"no address", L"no bus number", L"no description", L"no hardware id",
                               L"node fails", L"problem 28", L"listed"};
-    for (int i = 0; i < 7; ++i) p.devices.push_back(FakeDevice{names[i], std::wstring(L"PCI\\VEN_1&DEV_") + (wchar_t)(L'0' + i), L""});
-    p.failProperty = {0x1C, 0x15, 0, 1, ~0u, ~0u, ~0u};
-    p.nodeResult = {CR_SUCCESS, CR_SUCCESS, CR_SUCCESS, CR_SUCCESS, CR_NO_SUCH_DEVNODE, CR_SUCCESS, CR_SUCCESS};
+    for (int i = 0; i < 7; ++i) AddNetworkDevice(p, names[i], {std::wstring(L"PCI\\VEN_1&DEV_") + (wchar_t)(L'0' + i)});
+    const DWORD missing[] = {SPDRP_ADDRESS, SPDRP_BUSNUMBER, SPDRP_DEVICEDESC, SPDRP_HARDWAREID};
+    for (int i = 0; i < 4; ++i) p.devices[i].properties.erase(missing[i]);
+    p.devices[4].nodeResult = CR_NO_SUCH_DEVNODE;
     p.devices[5].problem = 28;
     // A multi-string list of IDs: only the first counts.
-    p.devices[6].hwid = std::wstring(L"pci\\ven_1&dev_6&subsys_1\0USB\\VID_9&PID_9", 41);
+    p.devices[6].properties[SPDRP_HARDWAREID] =
+        RecordedValue::MultiString(L"", {L"pci\\ven_1&dev_6&subsys_1", L"USB\\VID_9&PID_9"});
     CAdapterCheck(p, list).EnumerateAdapters();
     std::vector<std::wstring> got;
     for (INT_PTR i = 0; i < list.GetSize(); ++i) got.push_back((LPCWSTR)GetAdapter(list, i)->Description);
@@ -250,41 +242,30 @@ TEST_F(CheckFixture, UsbDriverVersionTable)
 TEST_F(CheckFixture, Intel3945OnUsbIsAUsbAdapter)
 {
     AddDevice(L"Intel(R) PRO/Wireless 3945ABG", L"USB\\VID_8086&PID_4222", 1, 0, 0, 0, false);
-    p.AddSz(L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"C:\\PROSET");
-    p.libInFolder = true;
-    FakeProbes::s_apiVersion = 0x1;
+    AddSz(L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"C:\\PROSET");
+    AddProSetLibrary(p, L"C:\\PROSET\\MurocApi.dll", 0x1);
     Enumerate();
-    FakeProbes::s_apiVersion = 0xA0005;
     ASSERT_EQ(1, list.GetSize());
     EXPECT_EQ(CAdapterRecord::KindUsb, Rec(0)->AdapterKind);
     EXPECT_EQ(1, Rec(0)->DriverVersionOk);
-    EXPECT_EQ(L"", p.loadedFrom);
+    EXPECT_TRUE(p.loads.empty());
 }
 
 // Depth first, sub-keys in index order, and nothing more is opened once the device's key is found.
-struct CountingProbes : FakeProbes {
-    int opens = 0;
-    LONG RegOpenKeyExW(HKEY r, LPCWSTR sub, DWORD o, REGSAM s, PHKEY out) override
-    {
-        ++opens;
-        return FakeProbes::RegOpenKeyExW(r, sub, o, s, out);
-    }
-};
-
 TEST(RegistryWalkTest, DepthFirstFirstKeyDecidesAndStops)
 {
-    CountingProbes p;
+    CountingSystem p;
     AdapterList list;
     CAdapterCheck c(p, list);
-    const std::wstring k = kClass;
+    const std::wstring k = Hklm(kClass);
     // 0000\A\B is met before 0001: it decides (unmarked), though 0001 is marked.
-    p.AddSz(k + L"\\0000\\A\\B", L"ComponentId", L"PCI\\VEN_0001&DEV_0001");
-    p.AddSz(k + L"\\0001", L"ComponentId", L"PCI\\VEN_0001&DEV_0001");
-    p.AddDword(k + L"\\0001", L"IfType", 71);
+    p.SetValue(k + L"\\0000\\A\\B", RecordedValue::String(L"ComponentId", L"PCI\\VEN_0001&DEV_0001"));
+    p.SetValue(k + L"\\0001", RecordedValue::String(L"ComponentId", L"PCI\\VEN_0001&DEV_0001"));
+    p.SetValue(k + L"\\0001", RecordedValue::Dword(L"IfType", 71));
     EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\VEN_0001&DEV_0001&SUBSYS_1"));
     // A ComponentId longer than the device's ID corresponds to it when it starts with the ID.
-    p.AddSz(k + L"\\0002", L"ComponentId", L"pci\\ven_0002&dev_0002&subsys_0&rev_01");
-    p.AddDword(k + L"\\0002", L"IfType", 71);
+    p.SetValue(k + L"\\0002", RecordedValue::String(L"ComponentId", L"pci\\ven_0002&dev_0002&subsys_0&rev_01"));
+    p.SetValue(k + L"\\0002", RecordedValue::Dword(L"IfType", 71));
     EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_0002&DEV_0002&SUBSYS_0"));
     // Neither a prefix nor an extension: no match.
     EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\VEN_0002&DEV_0003"));
@@ -292,7 +273,7 @@ TEST(RegistryWalkTest, DepthFirstFirstKeyDecidesAndStops)
     for (int i = 3; i < 40; ++i) {
         wchar_t sub[8];
         swprintf(sub, 8, L"\\%04d", i);
-        p.AddSz(k + sub, L"ComponentId", L"USB\\OTHER");
+        p.SetValue(k + sub, RecordedValue::String(L"ComponentId", L"USB\\OTHER"));
     }
     p.opens = 0;
     EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_0002&DEV_0002"));
@@ -300,18 +281,17 @@ TEST(RegistryWalkTest, DepthFirstFirstKeyDecidesAndStops)
     p.opens = 0;
     EXPECT_EQ(0, c.IsWirelessAdapter(L"PCI\\NOWHERE"));
     EXPECT_EQ(6 + 37, p.opens);  // not found: the whole tree once
-    EXPECT_EQ(0, p.openKeys);
+    EXPECT_EQ(0, p.OpenKeyCount());
     // IfType is the first byte written as "%0x": 0x47 only; 0x470 as a number starts with 0x70.
-    p.keys.clear();
-    p.AddSz(k + L"\\0000", L"ComponentId", L"X");
-    FakeValue one{L"IfType", REG_BINARY, {0x47}};
-    p.Key(k + L"\\0000").values.push_back(one);
+    p.DeleteKey(L"HKEY_LOCAL_MACHINE");
+    p.SetValue(k + L"\\0000", RecordedValue::String(L"ComponentId", L"X"));
+    p.SetValue(k + L"\\0000", BinaryValue(L"IfType", {0x47}));
     EXPECT_EQ(1, c.IsWirelessAdapter(L"X"));
-    p.Key(k + L"\\0000").values.back().data = {0x70, 0x04, 0, 0};
+    p.SetValue(k + L"\\0000", BinaryValue(L"IfType", {0x70, 0x04, 0, 0}));
     EXPECT_EQ(0, c.IsWirelessAdapter(L"X"));
-    p.Key(k + L"\\0000").values.back().data = {};  // empty: the byte set to 0 before the read
+    p.SetValue(k + L"\\0000", BinaryValue(L"IfType", {}));  // empty: the byte set to 0 before the read
     EXPECT_EQ(0, c.IsWirelessAdapter(L"X"));
-    p.Key(k + L"\\0000").values.back().data = {'4', 0, '7', 0};  // the text "47"
+    p.SetValue(k + L"\\0000", BinaryValue(L"IfType", {'4', 0, '7', 0}));  // the text "47"
     EXPECT_EQ(0, c.IsWirelessAdapter(L"X"));
 }
 
@@ -321,35 +301,32 @@ TEST_F(CheckFixture, ValuesAreBoundedByTheirLength)
 {
     const std::wstring k0 = std::wstring(kClass) + L"\\0000";
     std::wstring junk(8000, L'Z');
-    p.Key(k0).values.push_back(FakeValue{L"AJunk", REG_BINARY, std::vector<BYTE>((BYTE*)junk.data(), (BYTE*)(junk.data() + junk.size()))});
-    p.AddSz(k0, L"ComponentId", L"PCI\\VEN_00AA", false);  // unterminated, after a long value
-    p.AddDword(k0, L"IfType", 71);
+    p.SetValue(Hklm(k0), BinaryValue(L"AJunk", std::vector<BYTE>((BYTE*)junk.data(), (BYTE*)(junk.data() + junk.size()))));
+    AddSz(k0, L"ComponentId", L"PCI\\VEN_00AA", false);  // unterminated, after a long value
+    AddDword(k0, L"IfType", 71);
     CAdapterCheck c(p, list);
     EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_00AA&DEV_0001"));
     // A value that fills the whole 16383-byte buffer.
     std::wstring fill = L"PCI\\VEN_00BB";
     fill.resize(8192, L'Q');
-    p.keys.clear();
-    p.Key(k0).values.push_back(FakeValue{L"ComponentId", REG_BINARY, std::vector<BYTE>((BYTE*)fill.data(), (BYTE*)fill.data() + 16383)});
-    p.AddDword(k0, L"RadioEnable", 1);
+    p.DeleteKey(L"HKEY_LOCAL_MACHINE");
+    p.SetValue(Hklm(k0), BinaryValue(L"ComponentId", std::vector<BYTE>((BYTE*)fill.data(), (BYTE*)fill.data() + 16383)));
+    AddDword(k0, L"RadioEnable", 1);
     EXPECT_EQ(1, c.IsWirelessAdapter(L"PCI\\VEN_00BB"));
 
     // A description and hardware ID longer than the 4096-byte property buffer arrive unterminated.
-    p.keys.clear();
+    p.DeleteKey(L"HKEY_LOCAL_MACHINE");
     AddDevice(std::wstring(3000, L'D'), L"PCI\\VEN_00CC&DEV_0001&" + std::wstring(3000, L'S'), 1, 2, 3, 4);
     // ImagePath without a terminator, read after a longer one.
     const std::wstring svc = L"System\\CurrentControlSet\\Services\\svc0";
-    p.keys[FakeProbes::Norm(svc)].values.clear();
-    p.AddSz(svc, L"ImagePath", L"system32\\DRIVERS\\svc0.sys", false);
+    AddSz(svc, L"ImagePath", L"system32\\DRIVERS\\svc0.sys", false);
     AddDevice(L"Long path first", L"PCI\\VEN_00DD&DEV_0001", 0, 0, 0, 0);
-    p.keys[FakeProbes::Norm(L"System\\CurrentControlSet\\Services\\svc1")].values.clear();
-    p.AddSz(L"System\\CurrentControlSet\\Services\\svc1", L"ImagePath", std::wstring(250, L'P'));
+    AddSz(L"System\\CurrentControlSet\\Services\\svc1", L"ImagePath", std::wstring(250, L'P'));
     std::swap(p.devices[0], p.devices[1]);
     // An ImagePath filling its 520 bytes: cut at 260 characters.
     AddDevice(L"Full", L"PCI\\VEN_00EE&DEV_0001");
     const std::wstring svc2 = L"System\\CurrentControlSet\\Services\\svc2";
-    p.keys[FakeProbes::Norm(svc2)].values.clear();
-    p.AddSz(svc2, L"ImagePath", std::wstring(260, L'F'), false);
+    AddSz(svc2, L"ImagePath", std::wstring(260, L'F'), false);
     testing::internal::CaptureStdout();
     Enumerate();
     fflush(stdout);
@@ -365,24 +342,12 @@ TEST_F(CheckFixture, ValuesAreBoundedByTheirLength)
 // The PROSet library's bare name is looked for in the system folder alone, by its full path there:
 // never through the bare-name search (the program's folder, the current directory, PATH), and the
 // current directory is not touched for it. Without a system folder only the utility's folder is tried.
-struct SearchProbes : FakeProbes {
+struct SearchProbes : CountingSystem {
     bool noSystemFolder = false;
-    int bareLoads = 0;
-    std::vector<std::wstring> loads;
-    HMODULE LoadLibraryW(LPCWSTR n) override
-    {
-        ++bareLoads;
-        return FakeProbes::LoadLibraryW(n);
-    }
-    HMODULE LoadLibraryExW(LPCWSTR n, HANDLE f, DWORD flags) override
-    {
-        loads.push_back(n);
-        return FakeProbes::LoadLibraryExW(n, f, flags);
-    }
     HRESULT SHGetFolderPathW(HWND o, int f, HANDLE t, DWORD fl, LPWSTR p) override
     {
         if (noSystemFolder) return E_FAIL;
-        return FakeProbes::SHGetFolderPathW(o, f, t, fl, p);
+        return CountingSystem::SHGetFolderPathW(o, f, t, fl, p);
     }
 };
 
@@ -398,17 +363,17 @@ TEST(ProSetSearchTest, SystemFolderOnlyThenTheUtilityFolder)
     for (const Case& c : cases) {
         SearchProbes p;
         AdapterList list;
-        p.libInSystem = c.inSystem;
-        p.libByName = c.byName;
+        p.currentDirectory = L"C:\\START";
+        if (c.inSystem) AddProSetLibrary(p, sys, 0x1);
+        // On the bare-name search path only: in the program's folder.
+        if (c.byName) AddProSetLibrary(p, L"C:\\APP\\MurocApi.dll", 0x1, true, true);
         p.noSystemFolder = c.noSystemFolder;
-        p.AddSz(L"SOFTWARE\\Intel\\Wireless", L"BinDir", L"C:\\PROSET");
-        FakeProbes::s_apiVersion = 0x1;
+        p.SetValue(Hklm(L"SOFTWARE\\Intel\\Wireless"), RecordedValue::String(L"BinDir", L"C:\\PROSET"));
         int result = CAdapterCheck(p, list).CheckProSetVersion();
-        FakeProbes::s_apiVersion = 0xA0005;
         EXPECT_EQ(c.result, result);
         EXPECT_EQ(0, p.bareLoads);
         EXPECT_EQ(c.loads, p.loads);
-        EXPECT_EQ(L"C:\\START", p.cwd);
+        EXPECT_EQ(L"C:\\START", p.currentDirectory);
         EXPECT_EQ(1, p.setDllDirCalls);
     }
 }

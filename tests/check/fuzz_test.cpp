@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include "CheckVerdicts.h"
-#include "FakeProbes.h"
-#include "recorded/RecordedProbes.h"
+#include "RecordedSystems.h"
 #include "recorded/Snapshot.h"
 #include "supportlist/NetvetterCheck.h"
 #include <random>
@@ -22,25 +21,27 @@ TEST(FuzzTest, RandomTreesAndListsThroughTheCheck)
     const wchar_t* names[] = {L"ComponentId", L"IfType", L"RadioEnable", L"WirelessMode", L"x", L""};
     int live = CAdapterRecord::s_nLive;
     for (int iter = 0; iter < 2000; ++iter) {
-        FakeProbes p;
-        std::wstring key = kClass;
+        TruncatingSystem p;
+        std::wstring key = Hklm(kClass);
         int depth = rng() % 10 == 0 ? 40 + rng() % 20 : rng() % 12;
         for (int d = 0; d <= depth; ++d) {
             key += L"\\" + std::to_wstring(rng() % 3);
             int nv = rng() % 4;
             for (int v = 0; v < nv; ++v) {
-                FakeValue fv{names[rng() % 6], (DWORD)(rng() % 8), {}};
+                RecordedValue fv;
+                fv.name = names[rng() % 6];
+                fv.type = (DWORD)(rng() % 8);
                 // Some fill the whole buffer unterminated, some are larger than it.
                 size_t len = rng() % 5 == 0 ? 16383 + rng() % 3 : rng() % 40;
                 for (size_t b = 0; b < len; ++b) fv.data.push_back((BYTE)(rng() % 3 ? 'A' + rng() % 26 : rng()));
-                p.Key(key).values.push_back(fv);
+                p.SetValue(key, fv);
             }
         }
-        std::wstring svcKey = L"System\\CurrentControlSet\\Services\\svc";
+        std::wstring svcKey = Hklm(L"System\\CurrentControlSet\\Services\\svc");
         std::wstring image(260, L'Z');  // ImagePath that fills its 520 bytes without a terminator
-        FakeValue iv{L"ImagePath", REG_SZ, std::vector<BYTE>((BYTE*)image.data(), (BYTE*)image.data() + 520)};
+        RecordedValue iv = StringValue(L"ImagePath", image, false);
         if (rng() % 2) iv.data.resize(rng() % 530);  // over 520 bytes: unreadable
-        p.Key(svcKey).values.push_back(iv);
+        p.SetValue(svcKey, iv);
         int nd = rng() % 4;
         for (int d = 0; d < nd; ++d) {
             std::wstring hw = rng() % 2 ? L"PCI\\VEN_0000&DEV_0000&SUBSYS_1" : L"USB\\VID_0CF3&PID_9170";
@@ -48,7 +49,7 @@ TEST(FuzzTest, RandomTreesAndListsThroughTheCheck)
             std::wstring desc = rng() % 3 ? L"Intel(R) PRO/Wireless 3945" : L"x";
             if (rng() % 5 == 0) desc.resize(rng() % 5000, L'd');  // past the 4096-byte property buffer
             std::wstring svc = rng() % 6 ? L"svc" : std::wstring(rng() % 1500, L's');
-            p.devices.push_back(FakeDevice{desc, hw, svc, (ULONG)(rng() % 8 == 0)});
+            AddNetworkDevice(p, desc, {hw}, svc, (ULONG)(rng() % 8 == 0));
         }
         std::string text;
         int np = rng() % 60;
@@ -56,8 +57,11 @@ TEST(FuzzTest, RandomTreesAndListsThroughTheCheck)
         FILE* f = _wfopen(listPath.c_str(), L"wb");
         fwrite(text.data(), 1, text.size(), f);
         fclose(f);
-        p.osMajor = rng() % 2 ? 6 : 5; p.osMinor = rng() % 3; p.wow64 = rng() % 2; p.arch = rng() % 2 ? 9 : 0;
-        p.SetSystemVersion(rng() % 11, rng() % 4);
+        p.os.major = rng() % 2 ? 6 : 5;
+        p.os.minor = rng() % 3;
+        p.os.wow64 = rng() % 2 ? RecordedOs::Wow64Yes : RecordedOs::Wow64No;
+        p.os.nativeArchitecture = rng() % 2 ? 9 : 0;
+        SetSystemVersion(p, rng() % 11, rng() % 4);
         AdapterList list;
         CNetvetterCheck check(p, list);
         check.SupportList().SetListPath(listPath.c_str());
@@ -68,7 +72,7 @@ TEST(FuzzTest, RandomTreesAndListsThroughTheCheck)
             EXPECT_TRUE(r->OsCompatible == 0 || r->Supported == 1);
         }
         DeleteAdapterRecords(list);
-        EXPECT_EQ(0, p.openKeys);
+        EXPECT_EQ(0, p.OpenKeyCount());
     }
     EXPECT_EQ(live, CAdapterRecord::s_nLive);
     DeleteFileW(listPath.c_str());
@@ -100,7 +104,7 @@ TEST(FuzzTest, RandomListsAgainstTheirTransforms)
                             "pci\\ven_0000&dev_0000", "PCI\\VEN_0000&DEV_0000&SUBSYS_1", "USB\\VID_0CF3&PID_9170",
                             "usb\\vid_0cf3", "Intel(R) PRO/Wireless 3945", "-", "Q", "\xEF\xBB\xBF", "\n", "\n", "\n"};
     const wchar_t* ids[] = {L"PCI\\VEN_0000&DEV_0000", L"USB\\VID_0CF3&PID_9170", L"USB\\VID_0CF3", L"PCI\\VEN_9999&DEV_9"};
-    auto run = [&](FakeProbes& p, const std::string& text) {
+    auto run = [&](RecordedProbes& p, const std::string& text) {
         FILE* f = _wfopen(path.c_str(), L"wb");
         fwrite(text.data(), 1, text.size(), f);
         fclose(f);
@@ -129,13 +133,15 @@ TEST(FuzzTest, RandomListsAgainstTheirTransforms)
         return t + "\n";
     };
     for (int iter = 0; iter < 700; ++iter) {
-        FakeProbes p;
+        RecordedProbes p;
         const WORD sys[][4] = {{5, 1, 5, 1}, {5, 2, 5, 2}, {6, 0, 6, 0}, {6, 1, 6, 1}, {6, 2, 6, 2}, {6, 2, 6, 3},
                                {6, 2, 10, 0}, {6, 2, 0, 0}};
         const WORD* s = sys[rng() % 8];
-        p.osMajor = s[0]; p.osMinor = s[1];
-        p.SetSystemVersion(s[2], s[3]);
-        p.wow64 = rng() % 2; p.arch = rng() % 2 ? 9 : 0;
+        p.os.major = s[0];
+        p.os.minor = s[1];
+        SetSystemVersion(p, s[2], s[3]);
+        p.os.wow64 = rng() % 2 ? RecordedOs::Wow64Yes : RecordedOs::Wow64No;
+        p.os.nativeArchitecture = rng() % 2 ? 9 : 0;
         std::string text = randomText(rng() % 40);
         Marks base = run(p, text);
         std::string lower = text, crlf, commented = "#";

@@ -4,7 +4,7 @@
 // only bound).
 #include <gtest/gtest.h>
 #include "CheckVerdicts.h"
-#include "FakeProbes.h"
+#include "RecordedSystems.h"
 #include "recorded/RecordedProbes.h"
 #include "recorded/Snapshot.h"
 #include "supportlist/SupportList.h"
@@ -82,19 +82,21 @@ TEST(HostileRegistry, DeepTreeScannedToTheBound)
 
 // Sizes reported from outside are checked before any arithmetic on them: a service name of nearly
 // 4 GB would wrap the enlarged buffer's size, a version block of that size would exhaust memory.
-struct HugeSizes : FakeProbes {
+struct HugeSizes : RecordedProbes {
     DWORD reported = 0;
     DWORD largestAsked = 0;
+    bool asked = false;
     BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO s, PSP_DEVINFO_DATA d, DWORD property, PDWORD type, PBYTE buffer,
                                            DWORD size, PDWORD required) override
     {
-        if (property != SPDRP_SERVICE) return FakeProbes::SetupDiGetDeviceRegistryPropertyW(s, d, property, type, buffer, size, required);
+        asked = property == SPDRP_SERVICE;
+        if (!asked) return RecordedProbes::SetupDiGetDeviceRegistryPropertyW(s, d, property, type, buffer, size, required);
         largestAsked = size > largestAsked ? size : largestAsked;
         if (type) *type = REG_SZ;
         if (required) *required = reported;
-        lastError = ERROR_INSUFFICIENT_BUFFER;
         return FALSE;
     }
+    DWORD GetLastError() override { return asked ? ERROR_INSUFFICIENT_BUFFER : RecordedProbes::GetLastError(); }
     DWORD GetFileVersionInfoSizeW(LPCWSTR, LPDWORD) override { return reported; }
 };
 
@@ -105,7 +107,7 @@ TEST(HostileRegistry, HugeReportedSizesAreRefused)
         HugeSizes p;
         AdapterList list;
         p.reported = reported;
-        p.devices.push_back(FakeDevice{L"x", L"PCI\\VEN_1&DEV_1", L"svc", 0});
+        AddNetworkDevice(p, L"x", {L"PCI\\VEN_1&DEV_1"}, L"svc");
         CAdapterCheck check(p, list);
         SP_DEVINFO_DATA dev = {sizeof(dev)};
         dev.DevInst = 0;

@@ -2,7 +2,7 @@
 // extra.cmake): every line has a shape the reader understands, every tag's entries count on the
 // matching system only, and the explanatory comments never mark an adapter.
 #include <gtest/gtest.h>
-#include "FakeProbes.h"
+#include "RecordedSystems.h"
 #include "supportlist/SupportList.h"
 #include <fstream>
 #include <map>
@@ -80,10 +80,13 @@ const System kSystems[] = {
 };
 
 // The probes of one recorded system.
-void PrepareSystem(FakeProbes& p, const System& os)
+void PrepareSystem(RecordedProbes& p, const System& os)
 {
-    p.osMajor = os.osMajor; p.osMinor = os.osMinor; p.wow64 = os.wow64; p.arch = os.arch;
-    p.SetSystemVersion(os.sysMajor, os.sysMinor);
+    p.os.major = os.osMajor;
+    p.os.minor = os.osMinor;
+    p.os.wow64 = os.wow64 ? RecordedOs::Wow64Yes : RecordedOs::Wow64No;
+    p.os.nativeArchitecture = os.arch;
+    SetSystemVersion(p, os.sysMajor, os.sysMinor);
 }
 
 CAdapterRecord* AddRecord(AdapterList& list, const std::wstring& id, const wchar_t* description)
@@ -169,7 +172,7 @@ TEST_F(Shipped, EachTagCountsOnItsOwnSystemOnly)
     std::set<std::wstring> all;
     for (auto& t : byTag) all.insert(t.second.begin(), t.second.end());
     for (const System& os : kSystems) {
-        FakeProbes p;
+        RecordedProbes p;
         PrepareSystem(p, os);
         AdapterList list;
         for (const std::wstring& id : all) AddRecord(list, id, L"Some adapter");
@@ -220,7 +223,7 @@ TEST_F(Shipped, CommentsNeverMarkAnAdapter)
     std::set<std::wstring> ids = commentIds;
     for (auto& t : byTag) ids.insert(t.second.begin(), t.second.end());
     for (const System& os : kSystems) {
-        FakeProbes p;
+        RecordedProbes p;
         PrepareSystem(p, os);
         AdapterList list;
         for (const std::wstring& id : ids) AddRecord(list, id, L"Intel(R) PRO/Wireless 3945ABG");

@@ -1,32 +1,21 @@
 #include <gtest/gtest.h>
-#include "FakeProbes.h"
+#include "RecordedSystems.h"
 #include "supportlist/NetvetterCheck.h"
 #include "framework/AfxApp.h"
 #include <stdio.h>
 
 static const char* kEntry = "PCI\\VEN_0000&DEV_0000&SUBSYS_00000000";
 
-// The optional system queries can be absent or fail.
-struct OsQueryProbes : FakeProbes {
-    bool noNative = false, wowFails = false;
-    static BOOL WINAPI FailingIsWow64(HANDLE, PBOOL b) { *b = TRUE; return FALSE; }
-    BOOL(WINAPI* GetIsWow64Process())(HANDLE, PBOOL) override
-    {
-        return wowFails ? &FailingIsWow64 : FakeProbes::GetIsWow64Process();
-    }
-    void(WINAPI* GetGetNativeSystemInfo())(LPSYSTEM_INFO) override
-    {
-        return noNative ? NULL : FakeProbes::GetGetNativeSystemInfo();
-    }
-};
-
 struct ListFixture : ::testing::Test {
-    OsQueryProbes p;
+    RecordedProbes p;
+    // The optional system queries can be absent or fail.
+    bool hasWow = true, wowFails = false, noNative = false;
     AdapterList list;
     CSupportList sl{p, list};
     std::wstring path;
     ListFixture()
     {
+        p.modulePath = L"C:\\APP\\netvetter.exe";
         wchar_t tmp[MAX_PATH];
         GetTempPathW(MAX_PATH, tmp);
         path = std::wstring(tmp) + L"nv_list_test.txt";
@@ -43,8 +32,13 @@ struct ListFixture : ::testing::Test {
         FILE* f = _wfopen(path.c_str(), L"wb");
         fwrite(text.data(), 1, text.size(), f);
         fclose(f);
-        p.osMajor = osMaj; p.osMinor = osMin; p.wow64 = wow; p.arch = arch;
-        p.SetSystemVersion(sysMaj, sysMin);
+        p.os.major = osMaj;
+        p.os.minor = osMin;
+        p.os.wow64 = !hasWow ? RecordedOs::Wow64Absent : wowFails ? RecordedOs::Wow64Fails
+                   : wow ? RecordedOs::Wow64Yes : RecordedOs::Wow64No;
+        p.os.hasNativeSystemInfo = !noNative;
+        p.os.nativeArchitecture = arch;
+        SetSystemVersion(p, sysMaj, sysMin);
         R()->Supported = 0; R()->OsCompatible = CAdapterRecord::OsCompatibleNo;
         EXPECT_EQ(1, sl.ApplySupportList());
         return R()->Supported * 10 + R()->OsCompatible;
@@ -111,19 +105,20 @@ TEST_F(ListFixture, DefaultPathAndSystemVersion)
 {
     CSupportList d(p, list);
     EXPECT_STREQ(L"C:\\APP\\driverinfo.txt", d.GetListPath());
-    p.SetSystemVersion(10, 0);
+    SetSystemVersion(p, 10, 0);
     EXPECT_EQ(0xA0000u, ReadSystemFacts(p).KernelVersion());
-    p.productVersionMS.clear();
+    p.files.clear();
     EXPECT_EQ(0u, ReadSystemFacts(p).KernelVersion());
 }
 
 TEST(CheckRunTest, TwiceLeavesOnlySecondRunRecords)
 {
-    FakeProbes p;
+    RecordedProbes p;
     AdapterList list;
-    p.AddSz(L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\0000", L"ComponentId", L"");
-    p.AddDword(L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\0000", L"RadioEnable", 1);
-    p.devices.push_back(FakeDevice{L"A", L"USB\\VID_1&PID_2", L""});
+    const std::wstring cls = Hklm(L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\0000");
+    p.SetValue(cls, RecordedValue::String(L"ComponentId", L""));
+    p.SetValue(cls, RecordedValue::Dword(L"RadioEnable", 1));
+    AddNetworkDevice(p, L"A", {L"USB\\VID_1&PID_2"});
     int before = CAdapterRecord::s_nLive;
     CNetvetterCheck check(p, list);
     check.SupportList().SetListPath(L"C:\\no\\such\\driverinfo.txt");
@@ -145,9 +140,9 @@ TEST_F(ListFixture, SixtyFourBitFilterAndOptionalQueries)
     // position 0 is then followed by "Q,", which the filter refuses only on native x64.
     EXPECT_EQ(10, Apply(Line("W10-X64_Q"), 6, 2, 10, 0, TRUE, 9));
     EXPECT_EQ(11, Apply(Line("W10-X64_Q"), 6, 2, 10, 0, TRUE, 0));
-    p.noNative = true;
+    noNative = true;
     EXPECT_EQ(11, Apply(Line("W10-X64_Q"), 6, 2, 10, 0, TRUE, 9));
-    p.noNative = false;
+    noNative = false;
     EXPECT_EQ(10, Apply(Line("W10_"), 6, 2, 10, 0, TRUE, 9));  // a comma after the first underscore
     EXPECT_EQ(10, Apply(Line("W10_"), 6, 2, 10, 0, TRUE, 0));  // passes the filter, fits no 64-bit row
     EXPECT_EQ(11, Apply(Line("W10_x64"), 6, 2, 10, 0, TRUE, 0));
@@ -166,15 +161,15 @@ TEST_F(ListFixture, SixtyFourBitFilterAndOptionalQueries)
     EXPECT_EQ(10, Apply(Line("WLH_X64"), 6, 0, 6, 0, TRUE, 9));
     EXPECT_EQ(10, Apply(Line("wlh_x64") + Line("V_X64") + Line("V_"), 6, 0, 6, 0, TRUE, 9));
     // No WOW64 query, or a failing one: not 64-bit Windows.
-    p.hasWow = FALSE;
+    hasWow = false;
     EXPECT_EQ(11, Apply(Line("W7_"), 6, 1, 6, 1, TRUE));
     EXPECT_EQ(10, Apply(Line("W7_X64"), 6, 1, 6, 1, TRUE));
     EXPECT_EQ(11, Apply(Line("W10_"), 6, 2, 10, 0, TRUE));
-    p.hasWow = TRUE;
-    p.wowFails = true;
+    hasWow = true;
+    wowFails = true;
     EXPECT_EQ(11, Apply(Line("W8_"), 6, 2, 6, 2, TRUE));
     EXPECT_EQ(10, Apply(Line("W8_X64"), 6, 2, 6, 2, TRUE));
-    p.wowFails = false;
+    wowFails = false;
     // W7 and V follow the reported version, W8/81/W10 the system library's: an unreadable library
     // leaves W7 valid on 32-bit 7 and makes W8 invalid on 8.
     EXPECT_EQ(11, Apply(Line("W7_"), 6, 1, 0, 0, FALSE));
@@ -233,8 +228,10 @@ TEST_F(ListFixture, ReadErrorGivesZero)
     PipeWriterArgs args = {pipe, R()};
     HANDLE writer = CreateThread(NULL, 0, PipeWriter, &args, 0, NULL);
     sl.SetListPath(name);
-    p.osMajor = 6; p.osMinor = 1; p.wow64 = FALSE;
-    p.SetSystemVersion(6, 1);
+    p.os.major = 6;
+    p.os.minor = 1;
+    p.os.wow64 = RecordedOs::Wow64No;
+    SetSystemVersion(p, 6, 1);
     int shown = 0;
     AfxMessageBoxHook old = AfxSetMessageBoxHook([&](LPCWSTR, UINT) { ++shown; return IDOK; });
     EXPECT_EQ(0, sl.ApplySupportList());
@@ -252,13 +249,13 @@ TEST_F(ListFixture, ReadErrorGivesZero)
 // still reads the list and gives 1.
 TEST(CheckRunTest, MissingDefaultListRunTwiceAndNoAdapter)
 {
-    FakeProbes p;
+    RecordedProbes p;
     p.modulePath = L"C:\\NO\\SUCH\\FOLDER\\netvetter.exe";
-    const std::wstring cls = L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\0000";
-    p.AddSz(cls, L"ComponentId", L"");
-    p.AddDword(cls, L"RadioEnable", 1);
-    p.devices.push_back(FakeDevice{L"A", L"PCI\\VEN_0000&DEV_0000&SUBSYS_1", L""});
-    p.devices.push_back(FakeDevice{L"B", L"USB\\VID_0001&PID_0001", L""});
+    const std::wstring cls = Hklm(L"System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\0000");
+    p.SetValue(cls, RecordedValue::String(L"ComponentId", L""));
+    p.SetValue(cls, RecordedValue::Dword(L"RadioEnable", 1));
+    AddNetworkDevice(p, L"A", {L"PCI\\VEN_0000&DEV_0000&SUBSYS_1"});
+    AddNetworkDevice(p, L"B", {L"USB\\VID_0001&PID_0001"});
     AdapterList list;
     CNetvetterCheck check(p, list);
     EXPECT_EQ(0, check.RunCheck());
@@ -274,7 +271,7 @@ TEST(CheckRunTest, MissingDefaultListRunTwiceAndNoAdapter)
     fputs("_W7_,PCI\\VEN_0000&DEV_0000,A\n", f);
     fclose(f);
     check.SupportList().SetListPath(listPath.c_str());
-    p.SetSystemVersion(6, 1);
+    SetSystemVersion(p, 6, 1);
     int live = CAdapterRecord::s_nLive;
     EXPECT_EQ(1, check.RunCheck());
     EXPECT_EQ(live, CAdapterRecord::s_nLive);
