@@ -282,6 +282,16 @@ std::string Difference(const Capture& a, const Capture& b)
             }
     return "";
 }
+
+// What the screen shows once everything queued is handled, against what a full repaint paints.
+std::string DifferenceFromFullRepaint(ShownGrid& s)
+{
+    PumpMessages();
+    Capture shown = CaptureWindow(s.hWnd);
+    s.RepaintAll();
+    PumpMessages();
+    return Difference(shown, CaptureWindow(s.hWnd));
+}
 }
 
 TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIsPainted)
@@ -309,15 +319,6 @@ TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIs
     EXPECT_EQ(s.Bar(SB_VERT).nPos, firstHeight);
     EXPECT_EQ(s.Bar(SB_HORZ).nPos, firstWidth);
 
-    // What the screen shows now against what a full repaint paints.
-    auto differenceFromFullRepaint = [&s]() {
-        PumpMessages();
-        Capture shown = CaptureWindow(s.hWnd);
-        s.RepaintAll();
-        PumpMessages();
-        return Difference(shown, CaptureWindow(s.hWnd));
-    };
-
     // Each step leaves on screen what a full repaint paints, at the scroll positions it always had.
     struct Step {
         const char* name;
@@ -344,7 +345,7 @@ TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIs
         for (int i = 0; i < step.times; ++i) ::SendMessageW(s.hWnd, step.message, step.code, 0);
         PumpMessages();
         int pos = s.Bar(SB_VERT).nPos, hpos = s.Bar(SB_HORZ).nPos;
-        EXPECT_EQ(differenceFromFullRepaint(), "");
+        EXPECT_EQ(DifferenceFromFullRepaint(s), "");
         EXPECT_EQ(s.Bar(SB_VERT).nPos, pos);
         EXPECT_EQ(s.Bar(SB_HORZ).nPos, hpos);
     }
@@ -359,11 +360,11 @@ TEST(GridScrollPictureTest, ScrolledPicturesEqualAFullRepaintAndOnlyTheNewBandIs
     ::InvalidateRect(s.hWnd, &cell, FALSE);
     ::SendMessageW(s.hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
     ::SendMessageW(s.hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
-    EXPECT_EQ(differenceFromFullRepaint(), "");
+    EXPECT_EQ(DifferenceFromFullRepaint(s), "");
 
     s.grid.SetItemText(6, 2, L"changed");
     ::SendMessageW(s.hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
-    EXPECT_EQ(differenceFromFullRepaint(), "");
+    EXPECT_EQ(DifferenceFromFullRepaint(s), "");
 }
 
 TEST(GridScrollPictureTest, KeysAndTheWheelScrollByMovingPixelsAndTheBarFollowsTheThumb)
@@ -377,13 +378,6 @@ TEST(GridScrollPictureTest, KeysAndTheWheelScrollByMovingPixelsAndTheBarFollowsT
     CRect client;
     ::GetClientRect(s.hWnd, &client);
     const int area = client.Height() - s.grid.GetFixedRowHeight();
-    auto differenceFromFullRepaint = [&s]() {
-        PumpMessages();
-        Capture shown = CaptureWindow(s.hWnd);
-        s.RepaintAll();
-        PumpMessages();
-        return Difference(shown, CaptureWindow(s.hWnd));
-    };
     // What is left to paint right after a scroll: no more than the rows that came in.
     auto paintedHeight = [&s]() {
         CRect r;
@@ -400,7 +394,7 @@ TEST(GridScrollPictureTest, KeysAndTheWheelScrollByMovingPixelsAndTheBarFollowsT
             ++scrolls;
             EXPECT_LT(paintedHeight(), area / 2);
         }
-        EXPECT_EQ(differenceFromFullRepaint(), "");
+        EXPECT_EQ(DifferenceFromFullRepaint(s), "");
     }
     EXPECT_EQ(s.grid.GetFocusCell(), CCellID(31, 3));
     EXPECT_GT(scrolls, 10);
@@ -412,7 +406,7 @@ TEST(GridScrollPictureTest, KeysAndTheWheelScrollByMovingPixelsAndTheBarFollowsT
     while (::PeekMessageW(&msg, s.hWnd, WM_VSCROLL, WM_VSCROLL, PM_REMOVE)) ::DispatchMessageW(&msg);
     EXPECT_GT(s.Bar(SB_VERT).nPos, before);
     EXPECT_LT(paintedHeight(), area / 2);
-    EXPECT_EQ(differenceFromFullRepaint(), "");
+    EXPECT_EQ(DifferenceFromFullRepaint(s), "");
 }
 
 TEST(GridScrollPictureTest, AGridGrownAndCutRowByRowEndsAsOneBuiltAtOnce)
