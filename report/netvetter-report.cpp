@@ -75,9 +75,18 @@ std::wstring JsonString(const CString& s)
         case L'\r': r += L"\\r"; break;
         case L'\t': r += L"\\t"; break;
         default:
-            // Everything outside printable ASCII as \u escapes: valid JSON whatever the reader's code page,
-            // lone surrogates included.
-            if (c < 0x20 || c > 0x7E) {
+            // Everything outside printable ASCII as \u escapes: valid JSON whatever the reader's code page.
+            // A surrogate half that stands alone is no character: strict readers (the summary's among them)
+            // refuse a whole report for one, so it is written as U+FFFD, the replacement character.
+            if (c >= 0xD800 && c <= 0xDFFF) {
+                bool pair = c <= 0xDBFF && i + 1 < s.GetLength() && s.GetAt(i + 1) >= 0xDC00 && s.GetAt(i + 1) <= 0xDFFF;
+                swprintf(buf, 8, L"\\u%04x", pair ? (unsigned)c : 0xFFFDu);
+                r += buf;
+                if (pair) {
+                    swprintf(buf, 8, L"\\u%04x", (unsigned)s.GetAt(++i));
+                    r += buf;
+                }
+            } else if (c < 0x20 || c > 0x7E) {
                 swprintf(buf, 8, L"\\u%04x", (unsigned)c);
                 r += buf;
             } else {

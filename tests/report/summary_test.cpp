@@ -67,8 +67,10 @@ TEST(FleetSummary, LatestReportPerComputerOneLinePerAdapterAndExitCodes)
     ::CreateDirectoryW((fleet + L"\\sub.json").c_str(), nullptr);
     WriteBytes(fleet + L"\\sub.json\\inner.json", ReportJson("PC-X", "2026-12-02T11:00:00Z", "allCorrect", "", {}));
 
-    // A report the report program wrote itself, for a recorded PC that names itself.
+    // A report the report program wrote itself, for a recorded PC that names itself; one of its
+    // adapters is named with half a surrogate pair, which the report gives as a replacement character.
     std::string snap = ReadFileBytes(SampleSnapshots()[0]) + "\r\n[System]\r\nComputerName=\"PC-REAL\"\r\nCheckedAt=2026-12-03T08:00:00Z\r\n";
+    snap.replace(snap.find("Contoso 802.11g"), 15, "Contoso \\ud800 802.11g");
     std::wstring snapPath = dir.path + L"\\real.snapshot";
     WriteBytes(snapPath, snap);
     ProgramRun real = RunReport(L"--json --snapshot \"" + snapPath + L"\" --list \"" + SampleSnapshots()[0].substr(0, SampleSnapshots()[0].rfind(L'.')) +
@@ -89,7 +91,7 @@ TEST(FleetSummary, LatestReportPerComputerOneLinePerAdapterAndExitCodes)
         "PC-D,2026-12-02T11:00:00Z,listUnreadable,,,,,,,\r\n"
         "PC-REAL,2026-12-03T08:00:00Z,actionNeeded,Windows 7 (Service Pack 1),Corvane AirStick N300 USB Wireless Adapter,USB\\VID_0CF3&PID_9170,103.1.0.113,Passed,none,\r\n"
         "PC-REAL,2026-12-03T08:00:00Z,actionNeeded,Windows 7 (Service Pack 1),Intel(R) PRO/Wireless 3945ABG Network Connection,PCI\\VEN_8086&DEV_4222,10.5.1.75,Incorrect Intel(R) PROSet Utility version,page,https://support.corvane.com/my_corvane/public/documents/#3rdpartydriver/\r\n"
-        "PC-REAL,2026-12-03T08:00:00Z,actionNeeded,Windows 7 (Service Pack 1),Contoso 802.11g PCI Wireless Adapter,PCI\\VEN_1814&DEV_0301,1.3.4.0,Not supported,page,https://support.corvane.com/support/supported_adapters/\r\n";
+        "PC-REAL,2026-12-03T08:00:00Z,actionNeeded,Windows 7 (Service Pack 1),Contoso \xEF\xBF\xBD 802.11g PCI Wireless Adapter,PCI\\VEN_1814&DEV_0301,1.3.4.0,Not supported,page,https://support.corvane.com/support/supported_adapters/\r\n";
     EXPECT_EQ(expected, csv);
 
     // Standard output carries the same table; files may be named one by one.
