@@ -7,12 +7,16 @@
 #include "app/SupportReport.h"
 #include "recorded/Snapshot.h"
 #include "res/resource.h"
+#include "framework/AfxDisplay.h"
 #include <algorithm>
 
 BEGIN_MESSAGE_MAP(CNetvetterDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(WM_DPICHANGED, &CNetvetterDlg::OnDpiChanged)
+    ON_WM_SYSCOLORCHANGE()
+    ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
 namespace {
@@ -46,6 +50,7 @@ CNetvetterDlg::~CNetvetterDlg()
         delete m_pStatusImages;
         m_pStatusImages = nullptr;
     }
+    if (m_hWindowIcon) ::DestroyIcon(m_hWindowIcon);
 }
 
 void CNetvetterDlg::DoDataExchange(CDataExchange* pDX)
@@ -67,10 +72,12 @@ int CNetvetterDlg::RunCheck() { return m_check.RunCheck(); }
 BOOL CNetvetterDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    m_nDpi = AfxGetWindowDpi(m_hWnd);
+    // Moved to a display of another scale, the window lays itself out again from its own numbers.
+    AfxTakeOverDialogScaling(m_hWnd);
     AddAboutMenuEntry();
     if (m_strReplayFile.IsEmpty()) AddSupportMenuEntry();
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    LoadWindowIcons();
     CString title = LoadProductTitle();
     if (!m_strReplayFile.IsEmpty()) {
         CString replay;
@@ -94,19 +101,45 @@ BOOL CNetvetterDlg::OnInitDialog()
     m_gridResult.GetWindowRect(&rcResult);
     int heightBeforeRows = rcResult.Height();
 
-    m_pStatusImages = new CImageList;
-    m_pStatusImages->Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 0);
-    // Exactly the 16-pixel images of the icons, not a large image shrunk again.
-    for (UINT id : {IDI_STATUS_BAD, IDI_STATUS_OK}) {
-        HICON h = (HICON)::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0);
-        m_pStatusImages->Add(h);
-        if (h) ::DestroyIcon(h);
-    }
-
+    BuildStatusImages();
     SetUpResultTable();
     FillResultTable();
     SetRowHeights(heightBeforeRows);
     return TRUE;
+}
+
+int CNetvetterDlg::SystemMetric(int nIndex) const { return AfxGetSystemMetricsForDpi(nIndex, m_nDpi); }
+
+// The program icon at the system's large-icon size for the window's scale, from the image of that
+// size. It serves as the small icon too, as it always has: the system makes the title bar's icon
+// from it, always smaller, never stretched, and at 96 dots per inch the title bar stays as it was.
+void CNetvetterDlg::LoadWindowIcons()
+{
+    HICON old = m_hWindowIcon;
+    m_hWindowIcon = AfxLoadIconForSize(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                       SystemMetric(SM_CXICON), SystemMetric(SM_CYICON));
+    HICON shown = m_hWindowIcon ? m_hWindowIcon : m_hIcon;
+    SetIcon(shown, TRUE);
+    SetIcon(shown, FALSE);
+    if (old) ::DestroyIcon(old);
+}
+
+// The status icons at the table's scale, each drawn for that size rather than stretched.
+void CNetvetterDlg::BuildStatusImages()
+{
+    CImageList* old = m_pStatusImages;
+    int side = Scale(16);
+    m_pStatusImages = new CImageList;
+    m_pStatusImages->Create(side, side, ILC_COLOR32 | ILC_MASK, 0, 0);
+    for (UINT id : {IDI_STATUS_BAD, IDI_STATUS_OK}) {
+        HICON h = AfxLoadIconForSize(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), side, side);
+        m_pStatusImages->Add(h);
+        if (h) ::DestroyIcon(h);
+    }
+    if (old) {
+        m_gridResult.SetImageList(m_pStatusImages);
+        delete old;
+    }
 }
 
 void CNetvetterDlg::AddAboutMenuEntry()
@@ -122,7 +155,7 @@ void CNetvetterDlg::AddAboutMenuEntry()
 void CNetvetterDlg::BuildTableFont()
 {
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), &m_lfTable);
-    m_lfTable.lfHeight = 12;
+    m_lfTable.lfHeight = Scale(12);
     m_lfTable.lfWeight = 580;
     m_lfTable.lfEscapement = 0;
     m_lfTable.lfItalic = FALSE;
@@ -142,7 +175,7 @@ void CNetvetterDlg::SetUpHeaderTable()
     g.SetFixedRowSelection(FALSE);
     g.EnableSelection(FALSE);
     g.SetColumnCount(2);
-    g.SetColumnWidth(0, 240);
+    g.SetColumnWidth(0, Scale(240));
     g.ExpandLastColumn();
     g.ExpandRowsToFit(TRUE);
 }
@@ -174,7 +207,7 @@ void CNetvetterDlg::SetUpResultTable()
     g.SetRowCount(1);
     g.SetColumnCount(0);
     g.SetColumnCount(5);
-    for (int c = 0; c < 5; ++c) g.SetColumnWidth(c, kResultWidths[c]);
+    for (int c = 0; c < 5; ++c) g.SetColumnWidth(c, Scale(kResultWidths[c]));
     g.EnableTitleTips(FALSE);
     g.ExpandLastColumn();
 
@@ -249,14 +282,15 @@ void CNetvetterDlg::FitResultTable(BOOL bResolutions)
     m_gridResult.GetWindowRect(&rcWnd);
     ScreenToClient(&rcWnd);
     // The table stays directly below the header table, where the template puts it.
-    m_gridResult.SetWindowPos(&CWnd::wndTop, 0, rcWnd.top, rc.Width() - w4 + 5, rc.Height() + 5, SWP_SHOWWINDOW);
+    m_gridResult.SetWindowPos(&CWnd::wndTop, 0, rcWnd.top, rc.Width() - w4 + Scale(5), rc.Height() + Scale(5),
+                              SWP_SHOWWINDOW);
     // When the row-height rule will make the rows scroll, the table is made wider by the vertical
     // bar, so that the bar does not cover the last column and no horizontal bar appears.
     CRect rcNow;
     m_gridResult.GetClientRect(&rcNow);
-    int vBar = RowsWillScroll(rcWnd.Height(), rcNow.Height()) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0;
+    int vBar = RowsWillScroll(rcWnd.Height(), rcNow.Height()) ? SystemMetric(SM_CXVSCROLL) : 0;
     if (vBar)
-        m_gridResult.SetWindowPos(nullptr, 0, 0, rc.Width() - w4 + 5 + vBar, rc.Height() + 5,
+        m_gridResult.SetWindowPos(nullptr, 0, 0, rc.Width() - w4 + Scale(5) + vBar, rc.Height() + Scale(5),
                                   SWP_NOMOVE | SWP_NOZORDER);
 
     int s = m_gridResult.GetColumnWidth(1) + m_gridResult.GetColumnWidth(2) + m_gridResult.GetColumnWidth(3);
@@ -264,13 +298,13 @@ void CNetvetterDlg::FitResultTable(BOOL bResolutions)
     CRect rcHead;
     m_gridHeader.GetClientRect(&rcHead);
     m_gridHeader.SetRowHeight(0, rcHead.Height());
-    m_gridHeader.SetWindowPos(&CWnd::wndTop, rcHead.left, rcHead.top, m_gridHeader.GetColumnWidth(0) + s + vBar + 5,
-                              rcHead.Height() + 5, SWP_SHOWWINDOW);
+    m_gridHeader.SetWindowPos(&CWnd::wndTop, rcHead.left, rcHead.top, m_gridHeader.GetColumnWidth(0) + s + vBar + Scale(5),
+                              rcHead.Height() + Scale(5), SWP_SHOWWINDOW);
 
     CRect rcTable, rcDlg;
     m_gridResult.GetClientRect(&rcTable);
     GetWindowRect(&rcDlg);
-    MoveWindow(rcDlg.left, rcDlg.top, rcTable.Width() + 9, rcDlg.Height(), TRUE);
+    MoveWindow(rcDlg.left, rcDlg.top, rcTable.Width() + Scale(9), rcDlg.Height(), TRUE);
 
     if (CWnd* close = GetDlgItem(IDOK)) {
         CRect rcButton;
@@ -320,17 +354,17 @@ int CNetvetterDlg::SummaryTextHeight(int width)
 BOOL CNetvetterDlg::RowsWillScroll(int heightBeforeRows, int clientHeight) const
 {
     int n = (int)AdapterList.GetSize();
-    if ((int)((double)heightBeforeRows / (n + 1)) >= 45) return FALSE;
-    return 40 + 45 * n > clientHeight;
+    if ((int)((double)heightBeforeRows / (n + 1)) >= Scale(45)) return FALSE;
+    return Scale(40) + Scale(45) * n > clientHeight;
 }
 
 void CNetvetterDlg::SetRowHeights(int heightBeforeRows)
 {
     int n = (int)AdapterList.GetSize();
     int perRow = (int)((double)heightBeforeRows / (n + 1));
-    if (perRow >= 45) return;
-    m_gridResult.SetRowHeight(0, 40);
-    for (int row = 1; row <= n; ++row) m_gridResult.SetRowHeight(row, 45);
+    if (perRow >= Scale(45)) return;
+    m_gridResult.SetRowHeight(0, Scale(40));
+    for (int row = 1; row <= n; ++row) m_gridResult.SetRowHeight(row, Scale(45));
 
     // The rows may now need the vertical scroll bar. Its room comes off the last shown column, so
     // that the columns still fit side by side and no horizontal bar appears; the other columns
@@ -340,12 +374,12 @@ void CNetvetterDlg::SetRowHeights(int heightBeforeRows)
     g.GetClientRect(&rc);
     BOOL vBar = (g.GetStyle() & WS_VSCROLL) != 0;
     BOOL hBar = (g.GetStyle() & WS_HSCROLL) != 0;
-    int height = rc.Height() + (hBar ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
-    int width = rc.Width() + (vBar ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
+    int height = rc.Height() + (hBar ? SystemMetric(SM_CYHSCROLL) : 0);
+    int width = rc.Width() + (vBar ? SystemMetric(SM_CXVSCROLL) : 0);
     long rows = 0, cols = 0;
     for (int row = 0; row < g.GetRowCount(); ++row) rows += g.GetRowHeight(row);
     for (int col = 0; col < g.GetColumnCount(); ++col) cols += g.GetColumnWidth(col);
-    if (rows > height) width -= ::GetSystemMetrics(SM_CXVSCROLL);
+    if (rows > height) width -= SystemMetric(SM_CXVSCROLL);
     int last = g.GetColumnCount() - 1;
     while (last >= 0 && g.GetColumnWidth(last) == 0) --last;
     if (last >= 0 && cols > width && cols - width < g.GetColumnWidth(last))
@@ -371,8 +405,8 @@ void CNetvetterDlg::OnPaint()
     if (IsIconic()) {
         CPaintDC dc(this);
         SendMessage(WM_ICONERASEBKGND, (WPARAM)dc.GetSafeHdc(), 0);
-        int cxIcon = ::GetSystemMetrics(SM_CXICON);
-        int cyIcon = ::GetSystemMetrics(SM_CYICON);
+        int cxIcon = SystemMetric(SM_CXICON);
+        int cyIcon = SystemMetric(SM_CYICON);
         CRect rect;
         GetClientRect(&rect);
         int x = (rect.Width() - cxIcon + 1) / 2;
@@ -441,4 +475,116 @@ std::wstring CNetvetterDlg::WindowTextForClipboard()
     if (CWnd* close = GetDlgItem(IDOK)) close->GetWindowText(button);
     button.Remove(L'&');
     return MessageBoxStyleText(title, body, button);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display scale and colours
+
+void CNetvetterDlg::ApplyTableFont()
+{
+    for (int c = 0; c < m_gridHeader.GetColumnCount(); ++c) m_gridHeader.SetItemFont(0, c, &m_lfTable);
+    for (int row = 0; row < m_gridResult.GetRowCount(); ++row)
+        for (int c = 0; c < m_gridResult.GetColumnCount(); ++c) m_gridResult.SetItemFont(row, c, &m_lfTable);
+}
+
+// The window went to a display of another scale: everything is laid out again from the template
+// and the 96-dot numbers, never from the sizes it has now, so that it looks as if opened there and
+// going back and forth does not drift.
+LRESULT CNetvetterDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    UINT dpi = LOWORD(wParam);
+    const RECT* suggested = (const RECT*)lParam;
+    if (!dpi || !suggested) return 0;
+    m_nDpi = dpi;
+    LayOutAgain(*suggested);
+    return 0;
+}
+
+void CNetvetterDlg::LayOutAgain(const RECT& rcSuggested)
+{
+    // The dialog's font as the dialog manager makes it at this scale, and the children where the
+    // template puts them in the units of that font.
+    AfxDialogLayout layout;
+    BOOL haveTemplate = AfxReadDialogLayout(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_NETVETTER_DIALOG), layout);
+    HFONT font = (HFONT)SendMessage(WM_GETFONT);
+    LOGFONTW lf;
+    if (haveTemplate && layout.nPointSize && font && ::GetObjectW(font, sizeof lf, &lf)) {
+        lf.lfHeight = -::MulDiv(layout.nPointSize, (int)m_nDpi, 72);
+        CFont scaled;
+        scaled.CreateFontIndirect(&lf);
+        SIZE units = AfxDialogBaseUnits(scaled);
+        for (int i = 0; i < layout.nItems; ++i) {
+            HWND child = ::GetDlgItem(m_hWnd, layout.items[i].nID);
+            if (!child) continue;
+            RECT r = AfxMapDialogRect(layout.items[i].rc, units);
+            ::SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            if (child != m_gridHeader.m_hWnd && child != m_gridResult.m_hWnd)
+                ::SendMessageW(child, WM_SETFONT, (WPARAM)(HFONT)scaled, FALSE);
+        }
+        RECT client = {0, 0, 0, 0};
+        RECT size = AfxMapDialogRect(RECT{0, 0, layout.cx, layout.cy}, units);
+        client.right = size.right;
+        client.bottom = size.bottom;
+        AfxAdjustWindowRectExForDpi(&client, GetStyle(), FALSE, GetExStyle(), m_nDpi);
+        SetWindowPos(nullptr, rcSuggested.left, rcSuggested.top, client.right - client.left,
+                     client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        m_fontScaled.DeleteObject();
+        m_fontScaled.Attach(scaled.Detach());
+    } else {
+        SetWindowPos(nullptr, rcSuggested.left, rcSuggested.top, rcSuggested.right - rcSuggested.left,
+                     rcSuggested.bottom - rcSuggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    LoadWindowIcons();
+    m_gridHeader.SetDpi(m_nDpi);
+    m_gridResult.SetDpi(m_nDpi);
+    // An empty window (no list file) has no tables to lay out.
+    if (m_gridResult.GetColumnCount() == 0) {
+        RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        return;
+    }
+
+    BuildTableFont();
+    ApplyTableFont();
+    BuildStatusImages();
+
+    // The sizes the rows and columns had before the first fit, at this scale.
+    CGridCtrl& h = m_gridHeader;
+    h.SetRowHeight(0, h.GetDefaultCell(FALSE, FALSE)->GetHeight());
+    h.SetColumnWidth(1, h.GetDefaultCell(FALSE, TRUE)->GetWidth());
+    h.SetColumnWidth(0, Scale(240));
+    h.ExpandLastColumn();
+    h.ExpandRowsToFit(TRUE);
+
+    CGridCtrl& g = m_gridResult;
+    g.SetRowHeight(0, g.GetDefaultCell(FALSE, FALSE)->GetHeight());
+    for (int row = 1; row < g.GetRowCount(); ++row) g.SetRowHeight(row, g.GetDefaultCell(TRUE, FALSE)->GetHeight());
+    for (int c = 0; c < 5; ++c) g.SetColumnWidth(c, Scale(kResultWidths[c]));
+    g.ExpandLastColumn();
+
+    BOOL resolutions = FALSE;
+    for (int row = 1; row < g.GetRowCount(); ++row)
+        if (!g.GetItemText(row, 4).IsEmpty()) resolutions = TRUE;
+    CRect rcResult;
+    g.GetWindowRect(&rcResult);
+    FitResultTable(resolutions);
+    SetRowHeights(rcResult.Height());
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+// High contrast may have come or gone: the tables take the system's colours, or their own again.
+// The system tells only the top-level window; the tables hear it from here.
+void CNetvetterDlg::OnSysColorChange()
+{
+    Default();
+    for (CGridCtrl* g : {&m_gridHeader, &m_gridResult})
+        if (g->GetSafeHwnd()) g->SendMessage(WM_SYSCOLORCHANGE);
+    Invalidate();
+}
+
+void CNetvetterDlg::OnSettingChange(UINT uFlags, LPCWSTR lpszSection)
+{
+    Default();
+    for (CGridCtrl* g : {&m_gridHeader, &m_gridResult})
+        if (g->GetSafeHwnd()) g->SendMessage(WM_SETTINGCHANGE, uFlags, (LPARAM)lpszSection);
 }

@@ -42,6 +42,9 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    void OnSysColorChange();
+    void OnSettingChange(UINT uFlags, LPCWSTR lpszSection);
 
     void AddAboutMenuEntry();
     // A report for support: the entry (not in a replay), saving the capture, and the window's text.
@@ -57,10 +60,22 @@ protected:
     BOOL RowsWillScroll(int heightBeforeRows, int clientHeight) const;
     int SummaryTextHeight(int width);
 
+    // Display scale: every pixel number of this window is written for 96 dots per inch and taken
+    // at the window's own scale.
+    int Scale(int n) const { return ::MulDiv(n, (int)m_nDpi, 96); }
+    int SystemMetric(int nIndex) const;
+    void LoadWindowIcons();
+    void BuildStatusImages();
+    void ApplyTableFont();
+    void LayOutAgain(const RECT& rcSuggested);
+
     RealProbes m_realProbes;
     IProbes& m_probes;
     CNetvetterCheck m_check;
     CString m_strReplayFile;   // empty: the PC at hand
+    UINT m_nDpi = 96;
+    HICON m_hWindowIcon = nullptr;                  // the program icon at the window's scale
+    CFont m_fontScaled;                             // the dialog's font at a scale it did not open at
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,6 +3,7 @@
 #include "grid/GridCtrl.h"
 #include "grid/GridAccessible.h"
 #include "framework/AfxApp.h"
+#include "framework/AfxDisplay.h"
 #include <algorithm>
 
 IMPLEMENT_DYNCREATE(CGridCtrl, CWnd)
@@ -31,6 +32,8 @@ BEGIN_MESSAGE_MAP(CGridCtrl, CWnd)
     ON_MESSAGE(WM_GETOBJECT, &CGridCtrl::OnGetObject)
     ON_MESSAGE(WM_GRID_DEFAULTACTION, &CGridCtrl::OnDefaultAction)
     ON_WM_SYSCOLORCHANGE()
+    ON_WM_SETTINGCHANGE()
+    ON_MESSAGE(WM_DPICHANGED_AFTERPARENT, &CGridCtrl::OnDpiChangedAfterParent)
     ON_MESSAGE(WM_IME_CHAR, &CGridCtrl::OnImeChar)
     ON_MESSAGE(WM_SETFONT, &CGridCtrl::OnSetFont)
     ON_MESSAGE(WM_GETFONT, &CGridCtrl::OnGetFont)
@@ -91,7 +94,9 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
     m_bLMouseButtonDown = FALSE;
     m_nTimerID = 0;
     m_nTimerInterval = 25;
-    m_nResizeCaptureRange = 3;
+    m_nDpi = AfxGetSystemDpi();
+    m_nResizeCaptureRange = ScaleForDpi(3);
+    m_bHighContrast = AfxIsHighContrast();
     m_bAllowRowResize = TRUE;
     m_bAllowColumnResize = TRUE;
     m_nSortColumn = -1;
@@ -162,6 +167,8 @@ BOOL CGridCtrl::SubclassSetup()
     if (g_bInSubclassSetup) return FALSE;
     g_bInSubclassSetup = TRUE;
     m_TitleTip.SetParentWnd(this);
+    SetDpi(AfxGetWindowDpi(m_hWnd));
+    m_bHighContrast = AfxIsHighContrast();
     ModifyStyleEx(0, WS_EX_CLIENTEDGE);
     CRect rect;
     GetWindowRect(&rect);

@@ -245,6 +245,18 @@ public:
     // Painting (GridCtrlPaint.cpp).
     void EraseBkgnd(CDC* pDC);
 
+    // Display scale and contrast. The grid follows the scale of its own window: the default cells'
+    // fonts (and with them the default sizes and margins), the resize grip, the check box and the
+    // scroll bars' room. Lengths the owner set (row heights, column widths, cell fonts) are the owner's
+    // to scale. In high contrast the cells draw with the system's colours, whatever their own.
+    UINT GetDpi() const { return m_nDpi; }
+    void SetDpi(UINT dpi);
+    int ScaleForDpi(int n) const { return ::MulDiv(n, (int)m_nDpi, 96); }
+    int GetSystemMetricForDpi(int nIndex) const;
+    BOOL IsHighContrast() const { return m_bHighContrast; }
+    // The colour the grid lines are drawn in: the grid's own, or the system's text colour in high contrast.
+    COLORREF GetShownGridLineColor() const;
+
     // Geometry without a window: a stand-in client area (the area without scroll bars; shown bars
     // take their room out of it as in a window) and scroll positions kept here instead of in scroll
     // bars. Null goes back to the window. For tests of the arithmetic.
@@ -287,6 +299,8 @@ public:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnSysColorChange();
+    void OnSettingChange(UINT uFlags, LPCWSTR lpszSection);
+    LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
     void OnSize(UINT nType, int cx, int cy);
     void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
@@ -413,6 +427,14 @@ public:
     std::vector<CString> m_arImageNames;
     CGridAccessible* m_pAccessible = nullptr;   // made when a screen reader first asks
     BOOL m_bFocusByMouse = FALSE;               // the keyboard focus arrives with a button press
+
+    UINT m_nDpi;                                // the scale the grid draws at
+    BOOL m_bHighContrast = FALSE;
+    // The default cells' fonts as they were at m_nFontBaseDpi, the numbers a change of scale starts
+    // from, so that moving between displays does not drift; kept from the first change of scale on.
+    BOOL m_bFontBaseKept = FALSE;
+    UINT m_nFontBaseDpi = 96;
+    LOGFONTW m_lfFontBase[4];
 
     // The top-left cell for which the screen shows the scroll area; (-1, -1) when unsure.
     CCellID m_idShownTopLeft;

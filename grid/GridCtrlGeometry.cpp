@@ -1,5 +1,6 @@
 // Pixel geometry of the grid, its scroll bars, scrolling and autosizing.
 #include "grid/GridCtrl.h"
+#include "framework/AfxDisplay.h"
 #include "grid/cells/GridCellBase.h"
 #include "grid/cells/GridCell.h"
 
@@ -35,8 +36,8 @@ void CGridCtrl::GetGridClientRect(LPRECT pRect) const
     }
     // Shown bars take their room out of the client area, as they do in a window.
     *pRect = m_rcOverrideClient;
-    if (m_nBarState & 2) pRect->right -= ::GetSystemMetrics(SM_CXVSCROLL) + ::GetSystemMetrics(SM_CXBORDER);
-    if (m_nBarState & 1) pRect->bottom -= ::GetSystemMetrics(SM_CYHSCROLL) + ::GetSystemMetrics(SM_CYBORDER);
+    if (m_nBarState & 2) pRect->right -= GetSystemMetricForDpi(SM_CXVSCROLL) + GetSystemMetricForDpi(SM_CXBORDER);
+    if (m_nBarState & 1) pRect->bottom -= GetSystemMetricForDpi(SM_CYHSCROLL) + GetSystemMetricForDpi(SM_CYBORDER);
 }
 
 int CGridCtrl::SetScrollPos32(int nBar, int nPos, BOOL bRedraw)
@@ -406,8 +407,8 @@ void CGridCtrl::ResetScrollBars()
     GetGridClientRect(rect);
     if (rect.left == rect.right || rect.top == rect.bottom) return;
 
-    if (m_nBarState & 2) rect.right += ::GetSystemMetrics(SM_CXVSCROLL) + ::GetSystemMetrics(SM_CXBORDER);
-    if (m_nBarState & 1) rect.bottom += ::GetSystemMetrics(SM_CYHSCROLL) + ::GetSystemMetrics(SM_CYBORDER);
+    if (m_nBarState & 2) rect.right += GetSystemMetricForDpi(SM_CXVSCROLL) + GetSystemMetricForDpi(SM_CXBORDER);
+    if (m_nBarState & 1) rect.bottom += GetSystemMetricForDpi(SM_CYHSCROLL) + GetSystemMetricForDpi(SM_CYBORDER);
 
     rect.left += GetFixedColumnWidth();
     rect.top += GetFixedRowHeight();
@@ -422,10 +423,10 @@ void CGridCtrl::ResetScrollBars()
     // Each bar takes room from the other direction, so each test sees the other's outcome: the
     // vertical bar can force the horizontal one, and the horizontal one can force the vertical.
     BOOL bVert = visibleRect.Height() < virtualRect.Height();
-    if (bVert) visibleRect.right -= ::GetSystemMetrics(SM_CXVSCROLL);
+    if (bVert) visibleRect.right -= GetSystemMetricForDpi(SM_CXVSCROLL);
     if (visibleRect.Width() < virtualRect.Width()) {
-        visibleRect.bottom -= ::GetSystemMetrics(SM_CYHSCROLL);
-        if (!bVert && visibleRect.Height() < virtualRect.Height()) visibleRect.right -= ::GetSystemMetrics(SM_CXVSCROLL);
+        visibleRect.bottom -= GetSystemMetricForDpi(SM_CYHSCROLL);
+        if (!bVert && visibleRect.Height() < virtualRect.Height()) visibleRect.right -= GetSystemMetricForDpi(SM_CXVSCROLL);
     }
 
     if (visibleRect.Height() >= virtualRect.Height()) {
@@ -738,6 +739,8 @@ LRESULT CGridCtrl::OnSetFont(WPARAM hFont, LPARAM lParam)
     LRESULT result = Default();
     LOGFONT lf;
     if (hFont && ::GetObjectW((HGDIOBJ)hFont, sizeof lf, &lf) == (int)sizeof lf) {
+        // A font sent for the window's scale is where the next change of scale starts from.
+        m_bFontBaseKept = FALSE;
         m_cellDefault.SetFont(&lf);
         m_cellFixedColDef.SetFont(&lf);
         m_cellFixedRowDef.SetFont(&lf);
@@ -753,4 +756,44 @@ LRESULT CGridCtrl::OnGetFont(WPARAM wParam, LPARAM lParam)
     (void)lParam;
     CFont* pFont = m_cellDefault.GetFontObject();
     return (LRESULT)(pFont ? pFont->GetSafeHandle() : nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display scale
+
+int CGridCtrl::GetSystemMetricForDpi(int nIndex) const { return AfxGetSystemMetricsForDpi(nIndex, m_nDpi); }
+
+void CGridCtrl::SetDpi(UINT dpi)
+{
+    if (!dpi || dpi == m_nDpi) return;
+    CGridDefaultCell* cells[] = {&m_cellDefault, &m_cellFixedColDef, &m_cellFixedRowDef, &m_cellFixedRowColDef};
+    if (!m_bFontBaseKept) {
+        for (int i = 0; i < 4; ++i) {
+            const LOGFONT* plf = cells[i]->GetFont();
+            if (plf) m_lfFontBase[i] = *plf;
+            else ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), &m_lfFontBase[i]);
+        }
+        m_nFontBaseDpi = m_nDpi;
+        m_bFontBaseKept = TRUE;
+    }
+    m_nDpi = dpi;
+    for (int i = 0; i < 4; ++i) {
+        LOGFONTW lf = m_lfFontBase[i];
+        lf.lfHeight = ::MulDiv(lf.lfHeight, (int)dpi, (int)m_nFontBaseDpi);
+        lf.lfWidth = ::MulDiv(lf.lfWidth, (int)dpi, (int)m_nFontBaseDpi);
+        cells[i]->SetFont(&lf);
+    }
+    m_nResizeCaptureRange = ScaleForDpi(3);
+    if (::IsWindow(m_TitleTip.GetSafeHwnd())) m_TitleTip.Hide();
+    if (::IsWindow(m_hWnd)) {
+        ResetScrollBars();
+        Refresh();
+    }
+}
+
+// The system tells a child after its top-level window has taken the new scale.
+LRESULT CGridCtrl::OnDpiChangedAfterParent(WPARAM, LPARAM)
+{
+    SetDpi(AfxGetWindowDpi(m_hWnd));
+    return 0;
 }

@@ -1,6 +1,7 @@
 // Painting: background regions, the cells (each paints itself) and the grid lines, normally into
 // an off-screen bitmap so that the screen only ever shows finished frames.
 #include "grid/GridCtrl.h"
+#include "framework/AfxDisplay.h"
 #include "grid/cells/GridCellBase.h"
 #include "grid/cells/GridCell.h"
 #include "grid/MemDC.h"
@@ -125,7 +126,7 @@ void CGridCtrl::OnDraw(CDC* pDC)
                   nFixedColWidth - 1, TRUE);
 
     CPen pen;
-    pen.CreatePen(PS_SOLID, 0, m_crGridLineColor);
+    pen.CreatePen(PS_SOLID, 0, GetShownGridLineColor());
     pDC->SelectObject(&pen);
     if (m_nGridLines == 2 || m_nGridLines == 3) {
         int x = nFixedColWidth;
@@ -172,7 +173,7 @@ BOOL CGridCtrl::RedrawCell(int nRow, int nCol, CDC* pDC)
         if (pCell) bResult = pCell->Draw(pDC, nRow, nCol, rect, TRUE);
         if (nRow >= m_nFixedRows && nCol >= m_nFixedCols && m_nGridLines != 0) {
             CPen pen;
-            pen.CreatePen(PS_SOLID, 0, m_crGridLineColor);
+            pen.CreatePen(PS_SOLID, 0, GetShownGridLineColor());
             CPen* pOldPen = pDC->SelectObject(&pen);
             if (m_nGridLines == 1 || m_nGridLines == 3) {
                 pDC->MoveTo(rect.left, rect.bottom);
@@ -209,9 +210,27 @@ BOOL CGridCtrl::InvalidateCellRect(int nRow, int nCol)
     return TRUE;
 }
 
+COLORREF CGridCtrl::GetShownGridLineColor() const
+{
+    return m_bHighContrast ? ::GetSysColor(COLOR_WINDOWTEXT) : m_crGridLineColor;
+}
+
+// High contrast may have come or gone with the new colours: the whole grid is drawn again at once.
+void CGridCtrl::OnSettingChange(UINT uFlags, LPCWSTR lpszSection)
+{
+    (void)lpszSection;
+    Default();
+    if (uFlags == SPI_SETHIGHCONTRAST || uFlags == 0) {
+        m_bHighContrast = AfxIsHighContrast();
+        if (::IsWindow(m_hWnd)) Invalidate();
+    }
+}
+
 void CGridCtrl::OnSysColorChange()
 {
     Default();
+    m_bHighContrast = AfxIsHighContrast();
+    if (::IsWindow(m_hWnd)) Invalidate();
     CGridDefaultCell* cells[] = {&m_cellDefault, &m_cellFixedColDef, &m_cellFixedRowDef, &m_cellFixedRowColDef};
     for (CGridDefaultCell* pCell : cells) {
         if (pCell->GetTextColor() == m_crWindowText) pCell->SetTextColor(::GetSysColor(COLOR_WINDOWTEXT));

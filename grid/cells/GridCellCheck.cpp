@@ -4,8 +4,13 @@
 
 IMPLEMENT_DYNCREATE(CGridCellCheck, CGridCell)
 
-// The box's side: the width of a scroll-bar arrow, so it matches the system's small controls.
-static int BoxSide() { return ::GetSystemMetrics(SM_CXHSCROLL); }
+// The box's side: the width of a scroll-bar arrow at the grid's scale, so it matches the system's
+// small controls beside it.
+static int BoxSide(const CGridCellCheck* pCell)
+{
+    CGridCtrl* pGrid = pCell->GetGrid();
+    return pGrid ? pGrid->GetSystemMetricForDpi(SM_CXHSCROLL) : ::GetSystemMetrics(SM_CXHSCROLL);
+}
 
 CGridCellCheck::CGridCellCheck() : m_bChecked(FALSE), m_bEnabled(TRUE), m_Rect(0, 0, 0, 0), m_bCentred(FALSE) {}
 
@@ -25,7 +30,7 @@ BOOL CGridCellCheck::GetTextRect(LPRECT pRect)
 {
     BOOL bResult = CGridCell::GetTextRect(pRect);
     if (bResult) {
-        pRect->left += BoxSide() + 2 * (int)GetMargin();
+        pRect->left += BoxSide(this) + 2 * (int)GetMargin();
         if (pRect->left > pRect->right) pRect->left = pRect->right;
     }
     return bResult;
@@ -34,7 +39,7 @@ BOOL CGridCellCheck::GetTextRect(LPRECT pRect)
 CSize CGridCellCheck::GetCellExtent(CDC* pDC)
 {
     CSize size = CGridCell::GetCellExtent(pDC);
-    const int extra = BoxSide() + 2 * (int)GetMargin();
+    const int extra = BoxSide(this) + 2 * (int)GetMargin();
     size.cx += extra;
     size.cy += extra;
     return size;
@@ -42,7 +47,7 @@ CSize CGridCellCheck::GetCellExtent(CDC* pDC)
 
 CRect CGridCellCheck::GetCheckPlacement()
 {
-    const int w = BoxSide();
+    const int w = BoxSide(this);
     CRect place = m_Rect;
     place.OffsetRect((int)GetMargin(), (int)GetMargin());
     place.right = place.left + w;

@@ -54,6 +54,12 @@ BOOL CGridCellBase::Draw(CDC* pDC, int nRow, int nCol, CRect rect, BOOL bEraseBk
     COLORREF crBack = GetBackColor();
     if (crBack == CLR_DEFAULT) crBack = pDefault->GetBackColor();
     else bEraseBkgnd = TRUE;
+    // High contrast: the system's colours for headings, links and every other cell alike.
+    if (pGrid->IsHighContrast()) {
+        crBack = ::GetSysColor(IsFixed() ? COLOR_BTNFACE : COLOR_WINDOW);
+        crText = ::GetSysColor(IsLink() ? COLOR_HOTLIGHT : IsFixed() ? COLOR_BTNTEXT : COLOR_WINDOWTEXT);
+        bEraseBkgnd = TRUE;
+    }
 
     const BOOL bGridLines = pGrid->GetGridLines() != 0;
     if (IsFocused() || IsDropHighlighted()) {
