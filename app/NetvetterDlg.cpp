@@ -92,6 +92,7 @@ BOOL CNetvetterDlg::OnInitDialog()
             AfxMessageBox(MissingListMessage(m_check.SupportList().GetListPath()), MB_OK | MB_ICONWARNING);
         return FALSE;
     }
+    WidenToScale();
 
     BuildTableFont();
     SetUpHeaderTable();
@@ -502,17 +503,12 @@ LRESULT CNetvetterDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
 
 void CNetvetterDlg::LayOutAgain(const RECT& rcSuggested)
 {
-    // The dialog's font as the dialog manager makes it at this scale, and the children where the
-    // template puts them in the units of that font.
+    // The children where the template puts them in the units of the dialog's font at this scale,
+    // and that font for the texts, as the dialog manager would have made them here.
     AfxDialogLayout layout;
-    BOOL haveTemplate = AfxReadDialogLayout(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_NETVETTER_DIALOG), layout);
-    HFONT font = (HFONT)SendMessage(WM_GETFONT);
-    LOGFONTW lf;
-    if (haveTemplate && layout.nPointSize && font && ::GetObjectW(font, sizeof lf, &lf)) {
-        lf.lfHeight = -::MulDiv(layout.nPointSize, (int)m_nDpi, 72);
-        CFont scaled;
-        scaled.CreateFontIndirect(&lf);
-        SIZE units = AfxDialogBaseUnits(scaled);
+    CFont scaled;
+    SIZE units = DialogBaseUnitsAt(m_nDpi, &scaled);
+    if (units.cx && AfxReadDialogLayout(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_NETVETTER_DIALOG), layout)) {
         for (int i = 0; i < layout.nItems; ++i) {
             HWND child = ::GetDlgItem(m_hWnd, layout.items[i].nID);
             if (!child) continue;
@@ -522,10 +518,7 @@ void CNetvetterDlg::LayOutAgain(const RECT& rcSuggested)
             if (child != m_gridHeader.m_hWnd && child != m_gridResult.m_hWnd)
                 ::SendMessageW(child, WM_SETFONT, (WPARAM)(HFONT)scaled, FALSE);
         }
-        RECT client = {0, 0, 0, 0};
-        RECT size = AfxMapDialogRect(RECT{0, 0, layout.cx, layout.cy}, units);
-        client.right = size.right;
-        client.bottom = size.bottom;
+        RECT client = AfxMapDialogRect(RECT{0, 0, layout.cx, layout.cy}, units);
         AfxAdjustWindowRectExForDpi(&client, GetStyle(), FALSE, GetExStyle(), m_nDpi);
         SetWindowPos(nullptr, rcSuggested.left, rcSuggested.top, client.right - client.left,
                      client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -544,6 +537,7 @@ void CNetvetterDlg::LayOutAgain(const RECT& rcSuggested)
         return;
     }
 
+    WidenToScale();
     BuildTableFont();
     ApplyTableFont();
     BuildStatusImages();
@@ -570,6 +564,56 @@ void CNetvetterDlg::LayOutAgain(const RECT& rcSuggested)
     FitResultTable(resolutions);
     SetRowHeights(rcResult.Height());
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+// The dialog's base units at a scale: the template's font made for that scale and measured as the
+// dialog manager measures it. The font is handed over when asked for.
+SIZE CNetvetterDlg::DialogBaseUnitsAt(UINT dpi, CFont* pFont)
+{
+    SIZE none = {0, 0};
+    AfxDialogLayout layout;
+    HFONT font = (HFONT)SendMessage(WM_GETFONT);
+    LOGFONTW lf;
+    if (!AfxReadDialogLayout(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_NETVETTER_DIALOG), layout) ||
+        !layout.nPointSize || !font || !::GetObjectW(font, sizeof lf, &lf))
+        return none;
+    lf.lfHeight = -::MulDiv(layout.nPointSize, (int)dpi, 72);
+    CFont made;
+    if (!made.CreateFontIndirect(&lf)) return none;
+    SIZE units = AfxDialogBaseUnits(made);
+    if (pFont) pFont->Attach(made.Detach());
+    return units;
+}
+
+// The dialog's font does not grow quite in step with the scale (its letters are whole pixels), so
+// a window of the template's size comes out narrower than the 96-dot window scaled, while the
+// tables' columns scale exactly. The tables and the window get that room back, so that the last
+// column is as wide, in proportion, as at 96 dots per inch and its texts keep their lines.
+void CNetvetterDlg::WidenToScale()
+{
+    if (m_nDpi == 96) return;
+    AfxDialogLayout layout;
+    SIZE at96 = DialogBaseUnitsAt(96, nullptr), here = DialogBaseUnitsAt(m_nDpi, nullptr);
+    if (!at96.cx || !here.cx ||
+        !AfxReadDialogLayout(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_NETVETTER_DIALOG), layout))
+        return;
+    int width = layout.cx;
+    int deficit = Scale(::MulDiv(width, at96.cx, 4)) - ::MulDiv(width, here.cx, 4);
+    if (deficit <= 0) return;
+    for (CWnd* grid : {(CWnd*)&m_gridHeader, (CWnd*)&m_gridResult}) {
+        CRect r;
+        grid->GetWindowRect(&r);
+        grid->SetWindowPos(nullptr, 0, 0, r.Width() + deficit, r.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (CWnd* close = GetDlgItem(IDOK)) {
+        CRect r;
+        close->GetWindowRect(&r);
+        ScreenToClient(&r);
+        close->SetWindowPos(nullptr, r.left + deficit / 2, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    CRect rcDlg;
+    GetWindowRect(&rcDlg);
+    SetWindowPos(nullptr, 0, 0, rcDlg.Width() + deficit, rcDlg.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // High contrast may have come or gone: the tables take the system's colours, or their own again.

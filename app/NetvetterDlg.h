@@ -68,6 +68,8 @@ protected:
     void BuildStatusImages();
     void ApplyTableFont();
     void LayOutAgain(const RECT& rcSuggested);
+    SIZE DialogBaseUnitsAt(UINT dpi, CFont* pFont);
+    void WidenToScale();
 
     RealProbes m_realProbes;
     IProbes& m_probes;

@@ -152,10 +152,11 @@ SIZE AfxDialogBaseUnits(HFONT hFont)
 
 RECT AfxMapDialogRect(const RECT& rc, SIZE baseUnits)
 {
+    // Place and size are each rounded on their own, as the dialog manager does.
     RECT r;
     r.left = ::MulDiv(rc.left, baseUnits.cx, 4);
-    r.right = ::MulDiv(rc.right, baseUnits.cx, 4);
+    r.right = r.left + ::MulDiv(rc.right - rc.left, baseUnits.cx, 4);
     r.top = ::MulDiv(rc.top, baseUnits.cy, 8);
-    r.bottom = ::MulDiv(rc.bottom, baseUnits.cy, 8);
+    r.bottom = r.top + ::MulDiv(rc.bottom - rc.top, baseUnits.cy, 8);
     return r;
 }

@@ -66,5 +66,5 @@ BOOL AfxReadDialogLayout(HINSTANCE hInst, LPCWSTR lpszTemplate, AfxDialogLayout&
 // The dialog base units of a font as the dialog manager measures them: the average width of the
 // letters and the font's height.
 SIZE AfxDialogBaseUnits(HFONT hFont);
-// A rectangle in dialog units, in pixels for the given base units.
+// A rectangle in dialog units, in pixels for the given base units, rounded as the dialog manager rounds.
 RECT AfxMapDialogRect(const RECT& rc, SIZE baseUnits);

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the program's icons into res/: the program icon (48, 32, 24 and 16 pixels, 32-bit) and the
-two 16 x 16 status icons (256 colours): a green round check mark and a red round cross."""
+"""Draws the program's icons into res/: the program icon and the two status icons, a green round
+check mark and a red round cross, each at 16, 20, 24, 32, 40 and 48 pixels, so that every display
+scale from 100 % to 300 % finds its own image and none is stretched. The program icon is 32-bit
+throughout; the status icons' 16-pixel image has 256 colours, as it always had, the larger ones are
+32-bit with soft edges."""
 import math, os, struct, sys
 
 def disc_shape(size, fill, edge, mark, draw_mark):
@@ -118,11 +121,12 @@ def write_ico(path, images):
 def main(outdir):
     blue, blue_edge = (40, 110, 200), (20, 60, 130)
     write_ico(os.path.join(outdir, 'netvetter.ico'),
-              [(s, bmp_32(disc_shape(s, blue, blue_edge, (255, 255, 255), antenna_mark))) for s in (48, 32, 24, 16)])
-    write_ico(os.path.join(outdir, 'status_ok.ico'),
-              [(16, bmp_8(disc_shape(16, (40, 170, 60), (20, 110, 35), (255, 255, 255), check_mark)))])
-    write_ico(os.path.join(outdir, 'status_bad.ico'),
-              [(16, bmp_8(disc_shape(16, (215, 40, 40), (140, 20, 20), (255, 255, 255), cross_mark)))])
+              [(s, bmp_32(disc_shape(s, blue, blue_edge, (255, 255, 255), antenna_mark))) for s in (48, 40, 32, 24, 20, 16)])
+    def status(fill, edge, mark):
+        return [(s, (bmp_8 if s == 16 else bmp_32)(disc_shape(s, fill, edge, (255, 255, 255), mark)))
+                for s in (16, 20, 24, 32, 40, 48)]
+    write_ico(os.path.join(outdir, 'status_ok.ico'), status((40, 170, 60), (20, 110, 35), check_mark))
+    write_ico(os.path.join(outdir, 'status_bad.ico'), status((215, 40, 40), (140, 20, 20), cross_mark))
 
 if __name__ == '__main__':
     main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'res'))

@@ -16,7 +16,10 @@
 #include <shlobj.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include "framework/AfxDisplay.h"
+#include <algorithm>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -1501,4 +1504,270 @@ TEST_F(DialogTest, TheSystemMenuSavesAReportForSupportThatReplaysThisPc)
     ASSERT_TRUE(Show(dlg.release()));
     EXPECT_EQ((UINT)-1, ::GetMenuState(::GetSystemMenu(dlg->m_hWnd, FALSE), IDM_SUPPORTREPORT, MF_BYCOMMAND));
     EXPECT_NE((UINT)-1, ::GetMenuState(::GetSystemMenu(dlg->m_hWnd, FALSE), IDM_ABOUTBOX, MF_BYCOMMAND));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display scale and high contrast. tools/dpi-tests.sh runs the DisplayScale cases again in Wine
+// prefixes whose displays have 120, 144 and 192 dots per inch and names the scale in NV_EXPECT_DPI.
+namespace {
+UINT ExpectedDpi()
+{
+    wchar_t v[16] = {};
+    return ::GetEnvironmentVariableW(L"NV_EXPECT_DPI", v, 16) ? (UINT)_wtoi(v) : 96;
+}
+
+const int kWidths96[5] = {240, 90, 80, 110, 100};
+
+// What the scale decides in a laid-out window.
+struct ScaleLayout {
+    std::vector<int> resultWidths, headerWidths, rowHeights, headerRows;
+    int fontHeight = 0, iconSize = 0;
+    CRect result, header, button, summary, window;
+    bool operator==(const ScaleLayout& o) const
+    {
+        return resultWidths == o.resultWidths && headerWidths == o.headerWidths && rowHeights == o.rowHeights &&
+               headerRows == o.headerRows && fontHeight == o.fontHeight && iconSize == o.iconSize &&
+               result == o.result && header == o.header && button == o.button && summary == o.summary &&
+               window == o.window;
+    }
+};
+
+std::string Str(const CRect& r)
+{
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+CRect ChildRect(HWND dlg, HWND child)
+{
+    CRect r;
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, dlg, (LPPOINT)&r, 2);
+    return r;
+}
+
+ScaleLayout LayoutOf(CNetvetterDlg& d)
+{
+    ScaleLayout l;
+    for (int c = 0; c < d.m_gridResult.GetColumnCount(); ++c) l.resultWidths.push_back(d.m_gridResult.GetColumnWidth(c));
+    for (int c = 0; c < d.m_gridHeader.GetColumnCount(); ++c) l.headerWidths.push_back(d.m_gridHeader.GetColumnWidth(c));
+    for (int r = 0; r < d.m_gridResult.GetRowCount(); ++r) l.rowHeights.push_back(d.m_gridResult.GetRowHeight(r));
+    for (int r = 0; r < d.m_gridHeader.GetRowCount(); ++r) l.headerRows.push_back(d.m_gridHeader.GetRowHeight(r));
+    if (const LOGFONT* f = d.m_gridResult.GetItemFont(0, 0)) l.fontHeight = f->lfHeight;
+    int cx = 0, cy = 0;
+    if (d.m_gridResult.GetImageList() && ImageList_GetIconSize(*d.m_gridResult.GetImageList(), &cx, &cy)) l.iconSize = cx;
+    l.result = ChildRect(d.m_hWnd, d.m_gridResult.m_hWnd);
+    l.header = ChildRect(d.m_hWnd, d.m_gridHeader.m_hWnd);
+    l.button = ChildRect(d.m_hWnd, ::GetDlgItem(d.m_hWnd, IDOK));
+    l.summary = ChildRect(d.m_hWnd, d.m_staticSummary.m_hWnd);
+    d.GetWindowRect(&l.window);
+    return l;
+}
+
+std::string Describe(const ScaleLayout& l)
+{
+    std::string s = "columns";
+    for (int w : l.resultWidths) s += " " + std::to_string(w);
+    s += ", rows";
+    for (int h : l.rowHeights) s += " " + std::to_string(h);
+    return s + ", font " + std::to_string(l.fontHeight) + ", icons " + std::to_string(l.iconSize) + ", window " +
+           std::to_string(l.window.Width()) + " x " + std::to_string(l.window.Height());
+}
+
+// The lines a text takes in the tables' font at the given pixel height, wrapped at the given width,
+// and their height.
+struct Wrapped {
+    int lines, height;
+};
+Wrapped Wrap(const CString& text, int fontHeight, int width)
+{
+    LOGFONTW lf;
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = fontHeight;
+    lf.lfWeight = 580;
+    HFONT font = ::CreateFontIndirectW(&lf);
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    TEXTMETRICW tm;
+    ::GetTextMetricsW(dc, &tm);
+    CRect r(0, 0, width, 0);
+    ::DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    ::DeleteObject(font);
+    return {tm.tmHeight ? r.Height() / tm.tmHeight : 0, r.Height()};
+}
+}
+
+// The tables at the display's scale: widths, row heights, font and icons scale with it, every text
+// keeps the lines it has at 96 dots per inch and fits its cell, and no horizontal bar appears.
+TEST_F(DialogTest, DisplayScaleSizesTheTablesAtTheWindowsScale)
+{
+    const UINT dpi = ExpectedDpi();
+    SetOs(6, 1, 6, 1, true, L"Service Pack 1");
+    list = "_W7_X64,USB\\VID_0CF3&PID_9170,AirStick 2\n"
+           "_W7_X64,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,Intel\n"
+           "_W7_X64,USB\\VID_0846&PID_9010,AirStick 1\n";
+    struct Case { int adapters; bool problems; } cases[] = {{1, false}, {3, true}, {8, false}};
+    for (const Case& k : cases) {
+        RemoveAdapters();
+        for (int i = 0; i < k.adapters; ++i) {
+            if (k.problems && i == 1)
+                AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_10208086", 10, 4, 0, 0);
+            else if (k.problems && i == 2)
+                AddAdapter(L"Corvane AirStick 1 USB Wireless LAN Adapter", L"USB\\VID_0846&PID_9010&REV_0001", 103, 1, 0, 90);
+            else
+                AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter #" + std::to_wstring(i + 1),
+                           L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
+        }
+        ASSERT_TRUE(Open());
+        ASSERT_EQ(dpi, AfxGetWindowDpi(dlg->m_hWnd));
+        CGridCtrl& g = Result();
+        ScaleLayout l = LayoutOf(*dlg);
+        printf("[ dpi %u, %d adapters ] %s\n", dpi, k.adapters, Describe(l).c_str());
+        EXPECT_EQ(::MulDiv(12, dpi, 96), l.fontHeight);
+        EXPECT_EQ(::MulDiv(16, dpi, 96), l.iconSize);
+        // The fit leaves the columns at their scaled widths and gives the last shown one the rest.
+        int shown = k.problems ? 5 : 4;
+        for (int c = 0; c < shown - 1; ++c) EXPECT_NEAR(::MulDiv(kWidths96[c], dpi, 96), l.resultWidths[c], 1) << c;
+        EXPECT_GE(l.resultWidths[shown - 1], ::MulDiv(kWidths96[shown - 1], dpi, 96) - 1);
+        if (k.adapters >= 3) {
+            EXPECT_EQ(::MulDiv(40, dpi, 96), l.rowHeights[0]);
+            for (size_t r = 1; r < l.rowHeights.size(); ++r) EXPECT_EQ(::MulDiv(45, dpi, 96), l.rowHeights[r]);
+        }
+        EXPECT_FALSE(g.GetStyle() & WS_HSCROLL);
+        CRect client;
+        g.GetClientRect(&client);
+        EXPECT_LE(std::accumulate(l.resultWidths.begin(), l.resultWidths.end(), 0), client.Width());
+        // Every text takes the lines it takes at 96 dots per inch in its column and row narrowed back
+        // to that scale, and fits its cell wherever it fits there.
+        for (int r = 0; r < g.GetRowCount(); ++r)
+            for (int c = 0; c < shown; ++c) {
+                CString text = g.GetItemText(r, c);
+                if (text.IsEmpty()) continue;
+                int margin = (int)g.GetCell(r, c)->GetMargin();
+                int room = l.resultWidths[c] - 2 * margin - (g.GetItemImage(r, c) >= 0 ? l.iconSize : 0);
+                int height = g.GetRowHeight(r) - 2 * margin;
+                Wrapped here = Wrap(text, l.fontHeight, room);
+                Wrapped at96 = Wrap(text, 12, ::MulDiv(room, 96, dpi));
+                EXPECT_EQ(at96.lines, here.lines) << (LPCSTR)CStringA(text);
+                if (at96.height <= ::MulDiv(height, 96, dpi)) EXPECT_LE(here.height, height) << (LPCSTR)CStringA(text);
+            }
+        Close();
+    }
+}
+
+// A window moved to a display of another scale (the system sends WM_DPICHANGED with the new scale
+// and a suggested rectangle) takes that scale's layout, and moved back it is exactly as it was.
+TEST_F(DialogTest, DisplayScaleFollowsTheWindowBetweenDisplaysWithoutDrift)
+{
+    // 96 and 144, 120 and 192 in turn: every scale that a prefix opens at is also one moved to.
+    const UINT dpi = ExpectedDpi(), other = dpi == 96 ? 144 : dpi == 144 ? 96 : dpi == 120 ? 192 : 120;
+    for (bool problems : {false, true}) {
+        RemoveAdapters();
+        list = "_W7_,USB\\VID_0CF3&PID_9170,stick\n_W7_,USB\\VID_0846&PID_9010,stick 1\n";
+        AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter", L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
+        if (problems) AddAdapter(L"Corvane AirStick 1 USB Wireless LAN Adapter", L"USB\\VID_0846&PID_9010&REV_0001", 103, 1, 0, 90);
+        ASSERT_TRUE(Open());
+        ScaleLayout opened = LayoutOf(*dlg);
+        CRect at = opened.window;
+        for (int trip = 0; trip < 2; ++trip) {
+            CRect there(at.left, at.top, at.left + ::MulDiv(at.Width(), other, dpi), at.top + ::MulDiv(at.Height(), other, dpi));
+            dlg->SendMessage(WM_DPICHANGED, MAKEWPARAM(other, other), (LPARAM)&there);
+            Pump();
+            ScaleLayout moved = LayoutOf(*dlg);
+            printf("[ dpi %u moved to %u ] %s\n", dpi, other, Describe(moved).c_str());
+            EXPECT_EQ(::MulDiv(12, other, 96), moved.fontHeight);
+            EXPECT_EQ(::MulDiv(16, other, 96), moved.iconSize);
+            EXPECT_EQ(there.TopLeft(), moved.window.TopLeft());
+            // The numbers of the window at the other scale, as it opens there; back, the window is
+            // laid out exactly as the dialog manager opened it (the DisplayScale runs at every scale
+            // check that for each).
+            for (int c = 0; c < 3; ++c) EXPECT_EQ(::MulDiv(kWidths96[c], other, 96), moved.resultWidths[c]) << c;
+            EXPECT_EQ(::MulDiv(240, other, 96), moved.headerWidths[0]);
+            EXPECT_FALSE(Result().GetStyle() & WS_HSCROLL);
+
+            dlg->SendMessage(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&at);
+            Pump();
+            ScaleLayout back = LayoutOf(*dlg);
+            EXPECT_TRUE(back == opened) << trip << ": " << Describe(opened) << " became " << Describe(back);
+            EXPECT_EQ(Str(opened.window), Str(back.window));
+            EXPECT_EQ(Str(opened.result), Str(back.result));
+            EXPECT_EQ(Str(opened.header), Str(back.header));
+            EXPECT_EQ(Str(opened.button), Str(back.button));
+            EXPECT_EQ(Str(opened.summary), Str(back.summary));
+        }
+        Close();
+    }
+}
+
+namespace {
+// Whether a colour is drawn anywhere in the rectangle (window coordinates) of a capture.
+bool Shows(const Capture& c, const CRect& r, COLORREF colour)
+{
+    for (int y = std::max(0, (int)r.top); y < std::min(c.cy, (int)r.bottom); ++y)
+        for (int x = std::max(0, (int)r.left); x < std::min(c.cx, (int)r.right); ++x)
+            if (c.At(x, y) == colour) return true;
+    return false;
+}
+
+// A cell's rectangle in the coordinates of the dialog window's capture.
+CRect CellInWindow(CGridCtrl& g, HWND dlg, int row, int col)
+{
+    CRect r, wnd;
+    g.GetCellRect(row, col, &r);
+    g.ClientToScreen(&r);
+    ::GetWindowRect(dlg, &wnd);
+    r.OffsetRect(-wnd.left, -wnd.top);
+    return r;
+}
+}
+
+// High contrast switched on and off with the window open, as the system tells its windows: the
+// tables are drawn in the system's colours at once, and in their own again afterwards.
+TEST_F(DialogTest, HighContrastRecoloursTheOpenWindowAtOnce)
+{
+    struct Restore { ~Restore() { AfxSetHighContrastOverride(-1); } } restore;
+    AfxSetHighContrastOverride(0);
+    AddAdapter(L"Corvane AirStick 1 USB Wireless LAN Adapter", L"USB\\VID_0846&PID_9010&REV_0001", 103, 1, 0, 90);
+    list = "_W7_,USB\\VID_0846&PID_9010,stick 1\n";
+    ASSERT_TRUE(Open());
+    ::SetForegroundWindow(dlg->m_hWnd);
+    HWND h = dlg->m_hWnd;
+    CRect heading = CellInWindow(Result(), h, 0, 0), name = CellInWindow(Result(), h, 1, 0);
+    CRect link = CellInWindow(Result(), h, 1, 4), label = CellInWindow(Header(), h, 0, 0);
+    // The grid line under the adapter row, along its middle.
+    CRect line(name.left + 4, name.bottom, name.right - 4, name.bottom + 1);
+    const COLORREF lightGreen = RGB(150, 255, 150), gridGrey = RGB(192, 192, 192);
+
+    auto expectOwnColours = [&](const char* when) {
+        Capture c = CaptureWindow(h);
+        EXPECT_TRUE(Shows(c, heading, lightGreen)) << when;
+        EXPECT_TRUE(Shows(c, name, kDarkBlue)) << when;
+        EXPECT_TRUE(Shows(c, label, kDarkBlue)) << when;
+        EXPECT_TRUE(Shows(c, link, ::GetSysColor(COLOR_HIGHLIGHT))) << when;
+        EXPECT_TRUE(Shows(c, line, gridGrey)) << when;
+    };
+    expectOwnColours("before");
+
+    AfxSetHighContrastOverride(1);
+    // The system sends this one (it may carry a section name) to every top-level window.
+    ::SendMessageTimeoutW(h, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_NORMAL, 5000, nullptr);
+    Pump(200);
+    Capture c = CaptureWindow(h);
+    EXPECT_FALSE(Shows(c, heading, lightGreen));
+    EXPECT_TRUE(Shows(c, heading, ::GetSysColor(COLOR_BTNFACE)));
+    EXPECT_TRUE(Shows(c, heading, ::GetSysColor(COLOR_BTNTEXT)));
+    EXPECT_FALSE(Shows(c, name, kDarkBlue));
+    EXPECT_TRUE(Shows(c, name, ::GetSysColor(COLOR_WINDOWTEXT)));
+    EXPECT_FALSE(Shows(c, label, kDarkBlue));
+    EXPECT_TRUE(Shows(c, label, ::GetSysColor(COLOR_WINDOWTEXT)));
+    EXPECT_TRUE(Shows(c, link, ::GetSysColor(COLOR_HOTLIGHT)));
+    EXPECT_FALSE(Shows(c, line, gridGrey));
+    EXPECT_TRUE(Shows(c, line, ::GetSysColor(COLOR_WINDOWTEXT)));
+
+    AfxSetHighContrastOverride(0);
+    ::PostMessageW(h, WM_SYSCOLORCHANGE, 0, 0);
+    Pump(200);
+    expectOwnColours("after");
 }
