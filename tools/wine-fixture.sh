@@ -26,7 +26,7 @@ start)
   if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 90 140); do
       [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-      Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb :$n -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 &
       echo $! > "$B/xvfb.pid"
       for i in $(seq 1 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
       if [ -e /tmp/.X11-unix/X$n ]; then echo ":$n" > "$B/wine-display"; break; fi
@@ -37,12 +37,15 @@ start)
   wineserver -p
   $WINE wineboot -i >/dev/null 2>&1
   settings
+  # The server writes the registry out when it ends: the prefix on disk is then complete, for the
+  # copies that dpi makes of it. The next Wine program starts a server again.
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
   echo "Wine prefix ready in $WINEPREFIX (display ${DISPLAY})"
   ;;
 dpi)
   # Hard links make the copy in a moment; Wine replaces a registry file instead of writing into it,
-  # so those are copied for real. The settings are made again: the started prefix's server may not
-  # have written them out yet.
+  # so those are copied for real.
   dpi=$3; copy="$B/wineprefix-$dpi"
   WINEPREFIX=$copy wineserver -k >/dev/null 2>&1
   rm -rf "$copy"
@@ -50,7 +53,6 @@ dpi)
   for f in "$WINEPREFIX"/*.reg; do cp --remove-destination "$f" "$copy/"; done
   export WINEPREFIX=$copy
   [ -f "$B/wine-display" ] && export DISPLAY=$(cat "$B/wine-display")
-  settings
   $WINE reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   echo "$copy"
   ;;

@@ -1771,3 +1771,63 @@ TEST_F(DialogTest, HighContrastRecoloursTheOpenWindowAtOnce)
     Pump(200);
     expectOwnColours("after");
 }
+
+// Pictures for the README: the window with four adapters on a scaled display (dialog-resolutions-150
+// and -200; tools/screenshots.sh runs this on displays of 144 and 192 dots per inch) and in high
+// contrast (dialog-high-contrast, at 100 %), each checked for what a user must be able to read.
+TEST_F(DialogTest, DisplayScaleScreenshots)
+{
+    const UINT dpi = ExpectedDpi();
+    struct Restore { ~Restore() { AfxSetHighContrastOverride(-1); } } restore;
+    wchar_t out[MAX_PATH] = {};
+    bool keep = ::GetEnvironmentVariableW(L"NV_SCREENSHOT_DIR", out, MAX_PATH) != 0;
+    if (!keep) {
+        ::GetTempPathW(MAX_PATH, out);
+        wcscat(out, L"nv_scale_shots");
+        ::CreateDirectoryW(out, nullptr);
+    }
+    SetOs(6, 1, 6, 1, true, L"Service Pack 1");
+    list = "_W7_X64,USB\\VID_0CF3&PID_9170,AirStick 2\n"
+           "_W7_X64,Intel(R) PRO/Wireless 3945,PCI\\VEN_8086&DEV_4222,Intel\n"
+           "_W7_X64,USB\\VID_0846&PID_9010,AirStick 1\n";
+    AddAdapter(L"Corvane AirStick 2 USB Wireless LAN Adapter", L"USB\\VID_0CF3&PID_9170&REV_0108", 103, 1, 0, 113);
+    AddAdapter(L"Corvane AirStick 1 USB Wireless LAN Adapter", L"USB\\VID_0846&PID_9010&REV_0001", 103, 1, 0, 90);
+    AddAdapter(L"Intel(R) PRO/Wireless 3945ABG Network Connection", L"PCI\\VEN_8086&DEV_4222&SUBSYS_10208086", 10, 4, 0, 0);
+    AddAdapter(L"Ralink RT2870 Wireless LAN Card", L"USB\\VID_148F&PID_2870&REV_0101", 3, 1, 0, 4);
+    // High contrast as a user sees it: a contrast theme's colours (white and yellow on black) with the
+    // mode on; the colours come back afterwards.
+    const int themed[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HOTLIGHT, COLOR_HIGHLIGHT,
+                          COLOR_HIGHLIGHTTEXT, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT,
+                          COLOR_ACTIVECAPTION, COLOR_GRADIENTACTIVECAPTION, COLOR_CAPTIONTEXT, COLOR_WINDOWFRAME};
+    const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 0),
+                                 RGB(26, 235, 255), RGB(0, 0, 0), RGB(128, 128, 128), RGB(255, 255, 255),
+                                 RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 0, 128), RGB(128, 0, 128),
+                                 RGB(255, 255, 255), RGB(255, 255, 255)};
+    const int nThemed = (int)(sizeof themed / sizeof themed[0]);
+    struct Colours {
+        const int* which;
+        int n;
+        COLORREF saved[16];
+        bool set = false;
+        ~Colours() { if (set) ::SetSysColors(n, which, saved); }
+    } colours{themed, nThemed, {}};
+    if (dpi == 96) {
+        for (int i = 0; i < nThemed; ++i) colours.saved[i] = ::GetSysColor(themed[i]);
+        colours.set = ::SetSysColors(nThemed, themed, contrast) != FALSE;
+        AfxSetHighContrastOverride(1);
+    }
+    std::wstring name = dpi == 96 ? L"dialog-high-contrast" : L"dialog-resolutions-" + std::to_wstring(::MulDiv(dpi, 100, 96));
+    ASSERT_TRUE(Open());
+    ExpectEverythingReadable();
+    ::SetForegroundWindow(dlg->m_hWnd);
+    dlg->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(400);
+    Capture c = CaptureWindow(dlg->m_hWnd);
+    std::wstring path = std::wstring(out) + L"\\" + name + L".bmp";
+    EXPECT_TRUE(c.Save(path.c_str()));
+    Close();
+    if (!keep) {
+        ::DeleteFileW(path.c_str());
+        ::RemoveDirectoryW(out);
+    }
+}
