@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's icons into res/: the program icon and the two status icons, a green round
 check mark and a red round cross, each at 16, 20, 24, 32, 40 and 48 pixels, so that every display
-scale from 100 % to 300 % finds its own image and none is stretched. The program icon is 32-bit
-throughout; the status icons' 16-pixel image has 256 colours, as it always had, the larger ones are
+scale from 100 % to 300 % finds its own image and none is stretched. The program icon also comes at 64
+and 80 pixels, the large window icon at 200 % and 250 %. The program icon is 32-bit throughout; the status icons' 16-pixel image has 256 colours, as it always had, the larger ones are
 32-bit with soft edges."""
 import math, os, struct, sys
 
@@ -121,7 +121,7 @@ def write_ico(path, images):
 def main(outdir):
     blue, blue_edge = (40, 110, 200), (20, 60, 130)
     write_ico(os.path.join(outdir, 'netvetter.ico'),
-              [(s, bmp_32(disc_shape(s, blue, blue_edge, (255, 255, 255), antenna_mark))) for s in (48, 40, 32, 24, 20, 16)])
+              [(s, bmp_32(disc_shape(s, blue, blue_edge, (255, 255, 255), antenna_mark))) for s in (80, 64, 48, 40, 32, 24, 20, 16)])
     def status(fill, edge, mark):
         return [(s, (bmp_8 if s == 16 else bmp_32)(disc_shape(s, fill, edge, (255, 255, 255), mark)))
                 for s in (16, 20, 24, 32, 40, 48)]
