@@ -288,3 +288,19 @@ void CString::ReleaseBuffer(int newLength)
     if (newLength < 0) newLength = (int)wcsnlen(m_str.c_str(), m_str.size());
     m_str.resize(newLength);
 }
+
+std::string AfxToUtf8(const std::wstring& text)
+{
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string bytes(n > 0 ? n : 0, '\0');
+    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &bytes[0], n, NULL, NULL);
+    return bytes;
+}
+
+std::wstring AfxFromUtf8(const char* bytes, size_t size)
+{
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes, (int)size, NULL, 0);
+    std::wstring text(n > 0 ? n : 0, L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, bytes, (int)size, &text[0], n);
+    return text;
+}

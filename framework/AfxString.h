@@ -96,6 +96,11 @@ private:
 // The text of a string resource of the module that holds the resources; empty when there is none.
 CString AfxResourceString(UINT nID);
 
+// UTF-8 to and from UTF-16 for whole strings, NUL characters included; invalid input is converted
+// the system's way (replacement characters), never refused.
+std::string AfxToUtf8(const std::wstring& text);
+std::wstring AfxFromUtf8(const char* bytes, size_t size);
+
 // 8-bit string for the few places that need one (clipboard text, command lines).
 class CStringA {
 public:

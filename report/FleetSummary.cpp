@@ -1,5 +1,6 @@
 #include "report/FleetSummary.h"
 #include "framework/AfxFile.h"
+#include "framework/AfxString.h"
 #include <nlohmann/json.hpp>
 #include <windows.h>
 #include <algorithm>
@@ -8,22 +9,6 @@
 using nlohmann::json;
 
 namespace {
-
-std::string Utf8(const std::wstring& w)
-{
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), nullptr, 0, nullptr, nullptr);
-    std::string s(n > 0 ? n : 0, '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), &s[0], n, nullptr, nullptr);
-    return s;
-}
-
-std::wstring Wide(const std::string& s)
-{
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), nullptr, 0);
-    std::wstring w(n > 0 ? n : 0, L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), &w[0], n);
-    return w;
-}
 
 std::wstring Upper(std::wstring s)
 {
@@ -279,7 +264,7 @@ FleetSummary SummarizeReports(const std::vector<std::wstring>& paths)
             } else {
                 json doc = json::parse(bytes, nullptr, false);
                 std::string why = doc.is_discarded() ? "is not JSON" : ReadReport(doc, r);
-                problem = Wide(why);
+                problem = AfxFromUtf8(why.data(), why.size());
             }
         }
         if (!problem.empty()) {
@@ -289,7 +274,7 @@ FleetSummary SummarizeReports(const std::vector<std::wstring>& paths)
         ++s.reportsRead;
         r.path = path;
         r.fileName = FileNameOf(path);
-        std::wstring key = Upper(Wide(r.computer));
+        std::wstring key = Upper(AfxFromUtf8(r.computer.data(), r.computer.size()));
         auto it = latest.find(key);
         // Later time wins; on the same time the file whose name sorts last.
         if (it == latest.end()) {

@@ -55,9 +55,7 @@ void Write(FILE* stream, const std::wstring& text)
         ::WriteConsoleW(h, text.c_str(), (DWORD)text.size(), &done, NULL);
         return;
     }
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), NULL, 0, NULL, NULL);
-    std::string bytes(n > 0 ? n : 0, '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &bytes[0], n, NULL, NULL);
+    std::string bytes = AfxToUtf8(text);
     fwrite(bytes.data(), 1, bytes.size(), stream);
     fflush(stream);
 }
@@ -173,14 +171,6 @@ std::wstring ProgramVersion()
     return buf;
 }
 
-std::string Utf8Of(const std::wstring& text)
-{
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), NULL, 0, NULL, NULL);
-    std::string bytes(n > 0 ? n : 0, '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &bytes[0], n, NULL, NULL);
-    return bytes;
-}
-
 // The report's text as a file holds it: UTF-8 with CR LF line ends, as standard output redirected
 // to a file gets it.
 std::string FileBytes(const std::wstring& text)
@@ -191,7 +181,7 @@ std::string FileBytes(const std::wstring& text)
         if (c == L'\n') crlf += L'\r';
         crlf += c;
     }
-    return Utf8Of(crlf);
+    return AfxToUtf8(crlf);
 }
 
 // --out refuses what --list refuses: a device, a pipe, a folder.
@@ -225,10 +215,7 @@ int Summary(const std::vector<std::wstring>& paths, const std::wstring& out)
         DWORD mode = 0;
         if (h && h != INVALID_HANDLE_VALUE && ::GetConsoleMode(h, &mode)) {
             // A console shows characters, not bytes: the table without its byte-order mark.
-            int n = ::MultiByteToWideChar(CP_UTF8, 0, summary.csv.c_str() + 3, (int)summary.csv.size() - 3, NULL, 0);
-            std::wstring text(n > 0 ? n : 0, L'\0');
-            if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, summary.csv.c_str() + 3, (int)summary.csv.size() - 3, &text[0], n);
-            Write(stdout, text);
+            Write(stdout, AfxFromUtf8(summary.csv.c_str() + 3, summary.csv.size() - 3));
         } else {
             fflush(stdout);
             _setmode(_fileno(stdout), _O_BINARY);

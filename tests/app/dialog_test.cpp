@@ -1628,7 +1628,9 @@ TEST_F(DialogTest, DisplayScaleSizesTheTablesAtTheWindowsScale)
                 Wrapped here = Wrap(text, l.fontHeight, room);
                 Wrapped at96 = Wrap(text, 12, ::MulDiv(room, 96, dpi));
                 EXPECT_EQ(at96.lines, here.lines) << (LPCSTR)CStringA(text);
-                if (at96.height <= ::MulDiv(height, 96, dpi)) EXPECT_LE(here.height, height) << (LPCSTR)CStringA(text);
+                if (at96.height <= ::MulDiv(height, 96, dpi)) {
+                    EXPECT_LE(here.height, height) << (LPCSTR)CStringA(text);
+                }
             }
         Close();
     }

@@ -149,9 +149,11 @@ TEST(GridScaleTest, SumsStayTrueThroughEveryChangeOfRowsColumnsAndSizes)
         ASSERT_TRUE(SumsMatchAWalk(g)) << "step " << step;
         // The scroll range is the height of the rows below the fixed ones, less one, when they do not fit.
         long long below = WalkedHeight(g, g.GetFixedRowCount(), g.GetRowCount());
-        if (g.m_nBarState & 2) ASSERT_EQ(g.m_nVScrollMax, below - 1) << "step " << step;
-        else if (g.GetFixedRowHeight() < client.Height() && g.GetFixedColumnWidth() < client.Width())
+        if (g.m_nBarState & 2) {
+            ASSERT_EQ(g.m_nVScrollMax, below - 1) << "step " << step;
+        } else if (g.GetFixedRowHeight() < client.Height() && g.GetFixedColumnWidth() < client.Width()) {
             ASSERT_EQ(g.m_nVScrollMax, 0) << "step " << step;
+        }
     }
 
     // A failed insertion leaves the sums as they were (its message box is answered at once).
