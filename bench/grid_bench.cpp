@@ -4,8 +4,10 @@
 // grid: selecting, testing and clearing must cost what the selection holds, not what the grid holds.
 // The last part puts the grid and a list view side by side in windows of the same size with the same
 // data, appends, scrolls and deletes in both, and ends with the summary lines to compare at a glance.
-// Appending and deleting happen while the windows are hidden, scrolling while they are shown.
-// "grid_bench --rows N" runs the side-by-side part with N rows instead of 100,000.
+// Appending and deleting happen while the windows are hidden, scrolling while they are shown. Last,
+// both are filled with 1,000 and 3,000 rows while they are shown.
+// "grid_bench --rows N" runs the side-by-side part with N rows instead of 100,000; "grid_bench --fill"
+// runs only the filling of shown windows.
 #include "grid/GridCtrl.h"
 #include "bench/BenchClock.h"
 #include <commctrl.h>
@@ -206,6 +208,18 @@ public:
         return BenchSeconds() - a;
     }
     double Scroll(int nLines) { return TimeScroll(m_host, m_grid.GetSafeHwnd(), nLines); }
+    void Show() { ShowHost(m_host, TRUE); }
+    // The other common fill: all the rows at once, then every cell's text.
+    double SetCountThenTexts(int nRows)
+    {
+        double a = BenchSeconds();
+        m_grid.SetRowCount(nRows + 1);
+        for (int row = 1; row <= nRows; ++row)
+            for (int c = 0; c < kSideCols; ++c) m_grid.SetItemText(row, c, kCellText);
+        ::UpdateWindow(m_grid.GetSafeHwnd());
+        BenchPump();
+        return BenchSeconds() - a;
+    }
     double DeleteFromTop()
     {
         double a = BenchSeconds();
@@ -263,6 +277,7 @@ public:
         return BenchSeconds() - a;
     }
     double Scroll(int nLines) { return TimeScroll(m_host, m_list, nLines); }
+    void Show() { ShowHost(m_host, TRUE); }
     double DeleteFromTop()
     {
         double a = BenchSeconds();
@@ -280,6 +295,22 @@ private:
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0.0; }
 
+// Seconds per row of filling a fresh window that is shown: row by row, or (bAtOnce) by setting the
+// grid's row count first and then every cell's text.
+double GridFillShownPerRow(int nRows, BOOL bAtOnce)
+{
+    GridSide side;
+    side.Show();
+    return (bAtOnce ? side.SetCountThenTexts(nRows) : side.Append(nRows)) / nRows;
+}
+
+double ListFillShownPerRow(int nRows)
+{
+    ListSide side;
+    side.Show();
+    return side.Append(nRows) / nRows;
+}
+
 // Seconds per row of appending nRows rows to a fresh grid window: the median of a few runs.
 double GridAppendPerRow(int nRows, int nRuns)
 {
@@ -291,6 +322,28 @@ double GridAppendPerRow(int nRows, int nRuns)
     std::sort(perRow.begin(), perRow.end());
     return perRow[perRow.size() / 2];
 }
+// Filling while the window shows: every change of the grid's rows sets its scroll bar, which this
+// Wine draws in milliseconds, so a bar drawn for each row would cost far more than the rows.
+void FillShown()
+{
+    wprintf(L"\nfilling a shown window, %d columns (time per row, cells and final paint included)\n", kSideCols);
+    const int kFillRows[2] = {1000, 3000};
+    double insert[2], atOnce[2];
+    for (int i = 0; i < 2; ++i) {
+        insert[i] = GridFillShownPerRow(kFillRows[i], FALSE);
+        atOnce[i] = GridFillShownPerRow(kFillRows[i], TRUE);
+        wprintf(L"  %-46ls %10.3f ms per row\n", (LPCWSTR)(L"grid InsertRow x " + Thousands(kFillRows[i])), insert[i] * 1e3);
+        wprintf(L"  %-46ls %10.3f ms per row\n",
+                (LPCWSTR)(L"grid SetRowCount " + Thousands(kFillRows[i]) + L", SetItemText"), atOnce[i] * 1e3);
+    }
+    // The list view draws its scroll bar for every row under this Wine: 1,000 rows take it seconds.
+    double list = ListFillShownPerRow(kFillRows[0]);
+    wprintf(L"  %-46ls %10.3f ms per row\n", L"list view LVM_INSERTITEM x 1,000", list * 1e3);
+    wprintf(L"fill a shown window with 1,000 rows: grid %.0f ms, list view %.0f ms, ratio grid / list view %.2f\n",
+            insert[0] * kFillRows[0] * 1e3, list * kFillRows[0] * 1e3, Ratio(insert[0], list));
+    wprintf(L"fill a shown grid, cost per row 3,000 rows / 1,000 rows: InsertRow %.2f, SetRowCount %.2f\n",
+            Ratio(insert[1], insert[0]), Ratio(atOnce[1], atOnce[0]));
+}
 }
 
 int wmain(int argc, wchar_t** argv)
@@ -300,13 +353,21 @@ int wmain(int argc, wchar_t** argv)
     // another row count for the side-by-side part with --rows N.
     int nLargeSelRows = 50000;
     int nSideRows = 100000;
+    BOOL fillOnly = FALSE;
     for (int i = 1; i < argc; ++i) {
         if (wcscmp(argv[i], L"--rows") == 0 && i + 1 < argc) nSideRows = _wtoi(argv[++i]);
+        else if (wcscmp(argv[i], L"--fill") == 0) fillOnly = TRUE;
         else nLargeSelRows = _wtoi(argv[i]);
     }
     if (nLargeSelRows < 1 || nLargeSelRows > 65534) nLargeSelRows = 50000;
     if (nSideRows < 1000) nSideRows = 1000;
     double bytesPerCell = 0, bytesMoreWithText = 0;
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    if (fillOnly) {
+        FillShown();
+        return 0;
+    }
 
     wprintf(L"grid model, no window: %d rows x %d columns, 1 fixed row and column\n", kRows, kCols);
     {
@@ -428,8 +489,6 @@ int wmain(int argc, wchar_t** argv)
         ::DestroyWindow(host);
     }
 
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
-    ::InitCommonControlsEx(&icc);
     CString rows = Thousands(nSideRows);
     wprintf(L"\ngrid and list view side by side: windows of %d x %d, %d columns, 19-character texts\n", kSideWidth,
             kSideHeight, kSideCols);
@@ -457,5 +516,7 @@ int wmain(int argc, wchar_t** argv)
             (LPCWSTR)Thousands(kScrollLines), grid.scroll * 1e3, list.scroll * 1e3, Ratio(grid.scroll, list.scroll));
     wprintf(L"memory per cell: %.0f bytes (%.0f with a 19-character text)\n", bytesPerCell,
             bytesPerCell + bytesMoreWithText);
+
+    FillShown();
     return 0;
 }

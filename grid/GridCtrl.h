@@ -345,6 +345,8 @@ protected:
     void GetGridClientRect(LPRECT pRect) const;
     void SendScroll(UINT nMessage, UINT nSBCode);
     void SetBarInfo(int nBar, SCROLLINFO* pInfo);
+    // SetScrollInfo that draws the bar (when bRedraw) only if its picture changes.
+    int SetScrollInfoDrawn(int nBar, SCROLLINFO* pInfo, BOOL bRedraw);
     BOOL GetSpan(BOOL bColumns, int nFrom, int nTo, int nLimit, int* pSpan) const;
     void ScrollCells(const CCellID& idBefore, const CRect& area);
     // SetItemState for callers that bring the cell's pixels up to date themselves (they redraw or

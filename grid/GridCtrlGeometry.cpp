@@ -59,19 +59,27 @@ int CGridCtrl::SetScrollPos32(int nBar, int nPos, BOOL bRedraw)
     si.cbSize = sizeof si;
     si.fMask = SIF_POS;
     si.nPos = nPos;
-    // Drawing a scroll bar costs far more than moving the cells' pixels, and on a long grid a line's
-    // step seldom moves the thumb by a pixel: the bar is drawn only when it would look different.
+    return SetScrollInfoDrawn(nBar, &si, bRedraw);
+}
+
+// Drawing a scroll bar costs far more than moving the cells' pixels or changing the model (under
+// Wine, milliseconds each time), and most changes leave its picture as it was: on a long grid a
+// line's step seldom moves the thumb by a pixel, and a row added below a thumb already at its
+// smallest changes nothing that shows. The bar is drawn only when it would look different.
+int CGridCtrl::SetScrollInfoDrawn(int nBar, SCROLLINFO* pInfo, BOOL bRedraw)
+{
     SCROLLBARINFO before = {}, after = {};
     before.cbSize = after.cbSize = sizeof(SCROLLBARINFO);
     const LONG idBar = nBar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
     if (!bRedraw || nBar == SB_CTL || !::IsWindow(m_hWnd) || !::GetScrollBarInfo(m_hWnd, idBar, &before))
-        return SetScrollInfo(nBar, &si, bRedraw);
-    int nOld = SetScrollInfo(nBar, &si, FALSE);
+        return SetScrollInfo(nBar, pInfo, bRedraw);
+    int nResult = SetScrollInfo(nBar, pInfo, FALSE);
     if (!::GetScrollBarInfo(m_hWnd, idBar, &after) || after.xyThumbTop != before.xyThumbTop ||
-        after.xyThumbBottom != before.xyThumbBottom || !::EqualRect(&after.rcScrollBar, &before.rcScrollBar) ||
+        after.xyThumbBottom != before.xyThumbBottom || after.dxyLineButton != before.dxyLineButton ||
+        !::EqualRect(&after.rcScrollBar, &before.rcScrollBar) ||
         memcmp(after.rgstate, before.rgstate, sizeof after.rgstate) != 0)
-        SetScrollInfo(nBar, &si, TRUE);
-    return nOld;
+        SetScrollInfo(nBar, pInfo, TRUE);
+    return nResult;
 }
 
 int CGridCtrl::GetScrollPos32(int nBar, BOOL bGetTrackPos)
@@ -466,7 +474,7 @@ void CGridCtrl::SetBarInfo(int nBar, SCROLLINFO* pInfo)
         SetScrollPos32(nBar, m_nOverridePos[i], FALSE);   // keeps the position inside the new range
         return;
     }
-    SetScrollInfo(nBar, pInfo, TRUE);
+    SetScrollInfoDrawn(nBar, pInfo, TRUE);
 }
 
 void CGridCtrl::EnableScrollBars(int nBar, BOOL bEnable)

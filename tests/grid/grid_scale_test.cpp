@@ -482,3 +482,43 @@ TEST(GridScrollPictureTest, AGridGrownAndCutRowByRowEndsAsOneBuiltAtOnce)
     sameBars("after deleting while scrolled");
     EXPECT_EQ(Difference(CaptureWindow(grown.hWnd), CaptureWindow(built.hWnd)), "");
 }
+
+TEST(GridScrollPictureTest, RowsAddedAndTakenAwayOneByOneLeaveTheBarsAsAFullRepaintDrawsThem)
+{
+    ShownGrid s(30, 300);
+    CGridCtrl& g = s.grid;
+    g.SetColumnCount(4);
+    g.SetFixedRowCount(1);
+    s.RepaintAll();
+    PumpMessages();
+    // The cells are painted again, the frame and its scroll bars are left as the grid drew them.
+    auto barsAsRepainted = [&]() {
+        g.Refresh();
+        return DifferenceFromFullRepaint(s);
+    };
+
+    // The bar comes, its thumb shrinks a pixel at a time and at last stays at its smallest.
+    for (int i = 0; i < 400; ++i) {
+        ASSERT_GE(g.InsertRow(i % 2 ? L"" : L"row", -1), 0);
+        if (i < 40 || i % 50 == 0) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(barsAsRepainted(), "");
+        }
+    }
+    SCROLLINFO filled = s.Bar(SB_VERT);
+    EXPECT_EQ(filled.nMax, (int)g.GetVirtualHeight() - g.GetFixedRowHeight() - 1);
+    g.SetColumnWidth(2, kGridWidth);   // the horizontal bar comes too
+    EXPECT_EQ(barsAsRepainted(), "");
+
+    // From the end of the list the rows go from the top: the thumb moves and grows, and the bar goes.
+    ::SendMessageW(s.hWnd, WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(barsAsRepainted(), "");
+    for (int i = 0; g.GetRowCount() > 1; ++i) {
+        ASSERT_TRUE(g.DeleteRow(1));
+        if (g.GetRowCount() < 40 || i % 50 == 0) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(barsAsRepainted(), "");
+        }
+    }
+    EXPECT_EQ(g.m_nBarState & 2, 0);
+}
