@@ -224,7 +224,7 @@ void CNetvetterDlg::FillResultTable()
 {
     CGridCtrl& g = m_gridResult;
     CString installer = InstallerCommandLine(m_probes);
-    BOOL resolutions = FALSE;
+    m_bResolutions = FALSE;
     INT_PTR count = AdapterList.GetSize();
     for (short i = 0; i < count; ++i) {
         CAdapterRecord* r = static_cast<CAdapterRecord*>(AdapterList[i]);
@@ -238,9 +238,9 @@ void CNetvetterDlg::FillResultTable()
         g.SetItemText(row, 3, texts.cells[3]);
         g.SetItemImage(row, 3, texts.statusImage);
         g.SetItemTextColor(row, 0, kLabelText);
-        if (SetResolution(texts, (short)row)) resolutions = TRUE;
+        if (SetResolution(texts, (short)row)) m_bResolutions = TRUE;
     }
-    FitResultTable(resolutions);
+    FitResultTable(m_bResolutions);
 }
 
 BOOL CNetvetterDlg::SetResolution(const ResultRow& texts, short nRow)
@@ -556,12 +556,9 @@ void CNetvetterDlg::LayOutAgain(const RECT& rcSuggested)
     for (int c = 0; c < 5; ++c) g.SetColumnWidth(c, Scale(kResultWidths[c]));
     g.ExpandLastColumn();
 
-    BOOL resolutions = FALSE;
-    for (int row = 1; row < g.GetRowCount(); ++row)
-        if (!g.GetItemText(row, 4).IsEmpty()) resolutions = TRUE;
     CRect rcResult;
     g.GetWindowRect(&rcResult);
-    FitResultTable(resolutions);
+    FitResultTable(m_bResolutions);
     SetRowHeights(rcResult.Height());
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

@@ -2,6 +2,7 @@
 // shows one row per wireless adapter found.
 #pragma once
 #include "framework/Afx.h"
+#include "framework/AfxDisplay.h"
 #include "grid/GridCtrl.h"
 #include "check/AdapterRecord.h"
 #include "app/ResultTexts.h"
@@ -62,7 +63,7 @@ protected:
 
     // Display scale: every pixel number of this window is written for 96 dots per inch and taken
     // at the window's own scale.
-    int Scale(int n) const { return ::MulDiv(n, (int)m_nDpi, 96); }
+    int Scale(int n) const { return AfxScaleForDpi(n, m_nDpi); }
     int SystemMetric(int nIndex) const;
     void LoadWindowIcons();
     void BuildStatusImages();
@@ -76,6 +77,7 @@ protected:
     CNetvetterCheck m_check;
     CString m_strReplayFile;   // empty: the PC at hand
     UINT m_nDpi = 96;
+    BOOL m_bResolutions = FALSE;                    // some row got a resolution action when filled
     HICON m_hWindowIcon = nullptr;                  // the program icon at the window's scale
     CFont m_fontScaled;                             // the dialog's font at a scale it did not open at
 

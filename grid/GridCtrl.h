@@ -7,6 +7,7 @@
 #include "framework/AfxGdi.h"
 #include "framework/AfxColl.h"
 #include "framework/AfxOle.h"
+#include "framework/AfxDisplay.h"
 #include "grid/CellID.h"
 #include "grid/CellRange.h"
 #include "grid/GridArrays.h"
@@ -251,7 +252,7 @@ public:
     // to scale. In high contrast the cells draw with the system's colours, whatever their own.
     UINT GetDpi() const { return m_nDpi; }
     void SetDpi(UINT dpi);
-    int ScaleForDpi(int n) const { return ::MulDiv(n, (int)m_nDpi, 96); }
+    int ScaleForDpi(int n) const { return AfxScaleForDpi(n, m_nDpi); }
     int GetSystemMetricForDpi(int nIndex) const;
     BOOL IsHighContrast() const { return m_bHighContrast; }
     // The colour the grid lines are drawn in: the grid's own, or the system's text colour in high contrast.
